@@ -1,0 +1,33 @@
+// The few file operations the level reader and writer need. One
+// implementation uses the Win32 file calls, the other POSIX.
+#ifndef QUILLMARCH_FILE_LAYER_H
+#define QUILLMARCH_FILE_LAYER_H
+
+#include <stddef.h>
+
+// Reads at most capacity bytes from the start of the file. Returns the count
+// read (fewer when the file is shorter), or -1 when the file cannot be opened
+// or read.
+long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity);
+
+// Writes data to a new file beside path, flushes it and then moves it over
+// path. Returns 0, or -1 after removing the new file; path is then exactly
+// as it was.
+int ReplaceFileContents(const char* path, const unsigned char* data, size_t size);
+
+// The steps of ReplaceFileContents, for tests that make one of them fail.
+enum FileStep {
+    FILE_STEP_NONE = 0,
+    FILE_STEP_CREATE,
+    FILE_STEP_WRITE,
+    FILE_STEP_FLUSH,
+    FILE_STEP_CLOSE,
+    FILE_STEP_REPLACE
+};
+
+// Makes the given step of the next saves fail as though the system had
+// refused it; FILE_STEP_NONE turns this off.
+void SetFileFault(FileStep step);
+FileStep GetFileFault();
+
+#endif

@@ -1,0 +1,66 @@
+// Win32 file layer: CreateFileA/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA.
+#include "file_layer.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <stdio.h>
+#include <string>
+
+long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity)
+{
+    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+    size_t total = 0;
+    while (total < capacity) {
+        DWORD got = 0;
+        if (!ReadFile(file, buffer + total, static_cast<DWORD>(capacity - total), &got, nullptr)) {
+            CloseHandle(file);
+            return -1;
+        }
+        if (got == 0)
+            break;
+        total += got;
+    }
+    CloseHandle(file);
+    return static_cast<long>(total);
+}
+
+// A name beside the target that no file has yet, so the new file never
+// replaces anything before it is complete.
+static HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        *tempPath = std::string(path) + ".~qm" + std::to_string(attempt);
+        HANDLE file = CreateFileA(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
+{
+    FileStep fault = GetFileFault();
+    std::string tempPath;
+    HANDLE file = fault == FILE_STEP_CREATE ? INVALID_HANDLE_VALUE : CreateTemporaryBeside(path, &tempPath);
+    if (file == INVALID_HANDLE_VALUE)
+        return -1;
+
+    DWORD written = 0;
+    bool ok = fault != FILE_STEP_WRITE && size <= 0xFFFFFFFFu &&
+              WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    ok = ok && fault != FILE_STEP_FLUSH && FlushFileBuffers(file);
+    bool closed = CloseHandle(file) && fault != FILE_STEP_CLOSE;
+    ok = ok && closed;
+    ok = ok && fault != FILE_STEP_REPLACE &&
+         MoveFileExA(tempPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+    if (!ok) {
+        DeleteFileA(tempPath.c_str());
+        return -1;
+    }
+    return 0;
+}

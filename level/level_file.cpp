@@ -1,0 +1,169 @@
+#include "level_file.h"
+
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "file_layer.h"
+
+namespace {
+
+// The reader takes the header and every sector record a file may hold, and
+// never the portals, which are rebuilt before each save.
+const size_t kReadCapacity = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * MAX_SECTORS;
+
+void WriteWarningToStderr(const char* text)
+{
+    fprintf(stderr, "%s\n", text);
+}
+
+LevelWarningHook g_warningHook = WriteWarningToStderr;  // where reader warnings go
+
+unsigned GetU16(const unsigned char* bytes)
+{
+    return static_cast<unsigned>(bytes[0]) | static_cast<unsigned>(bytes[1]) << 8;
+}
+
+unsigned char* PutU16(unsigned char* out, unsigned value)
+{
+    out[0] = static_cast<unsigned char>(value & 0xFF);
+    out[1] = static_cast<unsigned char>((value >> 8) & 0xFF);
+    return out + 2;
+}
+
+char* CopyText(const char* text)
+{
+    size_t length = strlen(text);
+    char* copy = static_cast<char*>(malloc(length + 1));
+    if (copy)
+        memcpy(copy, text, length + 1);
+    return copy;
+}
+
+}  // namespace
+
+void SetLevelWarningHook(LevelWarningHook hook)
+{
+    g_warningHook = hook ? hook : WriteWarningToStderr;
+}
+
+size_t LevelFileSize(const Level* level)
+{
+    return LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (static_cast<size_t>(level->sectorCount) + level->portalCount);
+}
+
+size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity)
+{
+    size_t size = LevelFileSize(level);
+    if (capacity < size)
+        return size;
+    unsigned char* p = out;
+    *p++ = level->version;
+    p = PutU16(p, level->startX);
+    p = PutU16(p, level->startY);
+    p = PutU16(p, level->sectorCount);
+    p = PutU16(p, level->portalCount);
+    for (int i = 0; i < level->sectorCount; i++) {
+        const Sector& s = level->sectors[i];
+        p = PutU16(p, s.left);
+        p = PutU16(p, s.top);
+        p = PutU16(p, s.right);
+        p = PutU16(p, s.bottom);
+        *p++ = s.floorHeight;
+        *p++ = s.ceilingHeight;
+    }
+    for (int i = 0; i < level->portalCount; i++) {
+        const Portal& portal = level->portals[i];
+        p = PutU16(p, portal.offsetX);
+        p = PutU16(p, portal.offsetY);
+        p = PutU16(p, portal.length);
+        p = PutU16(p, portal.sector);
+        p = PutU16(p, portal.twin);
+    }
+    return size;
+}
+
+int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
+{
+    if (size < LEVEL_HEADER_SIZE)
+        return -1;
+    unsigned version = bytes[0];
+    unsigned sectorCount = GetU16(bytes + 5);
+    if (version != LEVEL_VERSION) {
+        char text[64];
+        snprintf(text, sizeof text, "Expected map version %d, file is version %u.", LEVEL_VERSION, version);
+        g_warningHook(text);
+    }
+    if (sectorCount > MAX_SECTORS) {
+        g_warningHook("Map contains too many sectors.");
+        return -1;
+    }
+    // A file cut short is refused whole rather than half-loaded.
+    if (size < LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * static_cast<size_t>(sectorCount))
+        return -1;
+
+    level->version = static_cast<uint8_t>(version);
+    level->startX = static_cast<uint16_t>(GetU16(bytes + 1));
+    level->startY = static_cast<uint16_t>(GetU16(bytes + 3));
+    level->sectorCount = static_cast<uint16_t>(sectorCount);
+    const unsigned char* p = bytes + LEVEL_HEADER_SIZE;
+    for (unsigned i = 0; i < sectorCount; i++, p += LEVEL_RECORD_SIZE) {
+        Sector& s = level->sectors[i];
+        s.left = static_cast<uint16_t>(GetU16(p));
+        s.top = static_cast<uint16_t>(GetU16(p + 2));
+        s.right = static_cast<uint16_t>(GetU16(p + 4));
+        s.bottom = static_cast<uint16_t>(GetU16(p + 6));
+        s.floorHeight = p[8];
+        s.ceilingHeight = p[9];
+    }
+    level->portalCount = 0;
+    return 0;
+}
+
+int LoadLevel(Level* level, const char* path)
+{
+    unsigned char* buffer = static_cast<unsigned char*>(malloc(kReadCapacity));
+    if (!buffer)
+        return -1;
+    long got = ReadFilePrefix(path, buffer, kReadCapacity);
+    if (got < 0) {
+        free(buffer);
+        return -1;
+    }
+    // The name is copied before the level is touched, so a failure here
+    // leaves the level as it was.
+    char* name = CopyText(path);
+    if (!name || ParseLevel(level, buffer, static_cast<size_t>(got)) != 0) {
+        free(name);
+        free(buffer);
+        return -1;
+    }
+    free(level->fileName);
+    level->fileName = name;
+    level->modified = 0;
+    free(buffer);
+    return 0;
+}
+
+int SaveLevel(Level* level, const char* path)
+{
+    size_t size = LevelFileSize(level);
+    unsigned char* buffer = static_cast<unsigned char*>(malloc(size));
+    char* name = CopyText(path);
+    if (!buffer || !name) {
+        free(buffer);
+        free(name);
+        return -1;
+    }
+    SerializeLevel(level, buffer, size);
+    int result = ReplaceFileContents(path, buffer, size);
+    free(buffer);
+    if (result != 0) {
+        free(name);
+        return -1;
+    }
+    free(level->fileName);
+    level->fileName = name;
+    level->modified = 0;
+    return 0;
+}
