@@ -1,0 +1,111 @@
+// The main window: its class, its creation and the dispatch of its messages.
+#include "app.h"
+
+#include <shellapi.h>
+
+#include "commands.h"
+#include "level_file.h"
+#include "map_view.h"
+#include "mouse_edit.h"
+#include "resource.h"
+#include "title.h"
+
+Level g_level;
+HINSTANCE g_instance;
+char g_windowName[100];
+char g_className[100];
+static HWND g_mainWindow;  // set once the window exists
+
+std::string GetCommandLinePath(const char* commandLine)
+{
+    if (commandLine[0] != '"')
+        return commandLine;
+    const char* start = commandLine + 1;
+    const char* end = start;
+    while (*end && *end != '"')
+        end++;
+    return std::string(start, end);
+}
+
+void ShowLoadWarning(const char* text)
+{
+    MessageBoxA(nullptr, text, "Failed to load map", MB_ICONWARNING);
+}
+
+void LoadEditorStrings(HINSTANCE instance)
+{
+    LoadStringA(instance, IDS_APP_TITLE, g_windowName, sizeof g_windowName);
+    LoadStringA(instance, IDS_WINDOW_CLASS, g_className, sizeof g_className);
+    SetLevelWarningHook(ShowLoadWarning);
+}
+
+ATOM RegisterMainClass(HINSTANCE instance)
+{
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_HREDRAW | CS_VREDRAW;
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMARCH));
+    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
+    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    wc.lpszClassName = g_className;
+    return RegisterClassExA(&wc);
+}
+
+int CreateMainWindow(HINSTANCE instance, int showState)
+{
+    g_instance = instance;
+    HWND window = CreateWindowExA(0, g_className, g_windowName, WS_OVERLAPPEDWINDOW,
+                                  CW_USEDEFAULT, CW_USEDEFAULT, 620, 390,
+                                  nullptr, nullptr, instance, nullptr);
+    if (!window)
+        return 0;
+    ShowWindow(window, showState);
+    UpdateWindow(window);
+    return 1;
+}
+
+HWND GetMainWindow()
+{
+    return g_mainWindow;
+}
+
+void OnCreate(HWND window)
+{
+    g_mainWindow = window;
+    DragAcceptFiles(window, TRUE);
+    CreateDrawingTools();
+    UpdateTitle(window);
+}
+
+void OnDestroy(HWND window)
+{
+    (void)window;
+    DeleteDrawingTools();
+    g_mainWindow = nullptr;
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:        OnCreate(window); return 0;
+    case WM_DESTROY:       OnDestroy(window); return 0;
+    case WM_PAINT:         OnPaint(window); return 0;
+    case WM_CLOSE:         OnClose(window); return 0;
+    case WM_COMMAND:
+        if (OnCommand(window, wParam, lParam))
+            return 0;
+        break;
+    case WM_MOUSEMOVE:     OnMouseMove(window, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:   OnLButtonDown(window, lParam); return 0;
+    case WM_LBUTTONUP:     OnLButtonUp(window); return 0;
+    case WM_RBUTTONDOWN:   OnRButtonDown(window, lParam); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_DROPFILES:     OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

@@ -1,0 +1,40 @@
+// Mouse editing: selecting, drawing and stretching sectors, the start cell.
+#ifndef QUILLMARCH_MOUSE_EDIT_H
+#define QUILLMARCH_MOUSE_EDIT_H
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <stdint.h>
+
+#include "level.h"
+
+struct EditState {
+    int selected;         // selected slot, or NO_SECTOR
+    int stretching;       // slot created by the current press, or NO_SECTOR
+    uint32_t pressPoint;  // packed position of the last left press
+    bool dragging;        // from a press on an empty cell to the release
+};
+
+extern EditState g_edit;  // one per process
+
+bool SelectSectorAt(Level* level, uint32_t packedPosition);
+bool GetSelectedHeights(unsigned* floor, unsigned* ceiling);
+void SetSelectedHeights(unsigned floor, unsigned ceiling);
+void BeginSector(Level* level, uint32_t packedPosition);
+void StretchSector(Level* level, uint32_t pressPosition, uint32_t currentPosition);
+void EndSector();
+
+// Forgets the selection and any stretch in progress (the level was replaced).
+void ResetEditState();
+
+// Enables or grays Edit, Sector Properties.
+void EnableSectorProperties(HWND window, bool enable);
+
+void OnLButtonDown(HWND window, LPARAM position);
+void OnMouseMove(HWND window, WPARAM keys, LPARAM position);
+void OnLButtonUp(HWND window);
+void OnRButtonDown(HWND window, LPARAM position);
+void OnCaptureChanged(HWND window, HWND newCapture);
+
+#endif
