@@ -1,0 +1,145 @@
+// Drives the real Quillmarch.exe from a test program, both running under
+// Wine: start and stop it, find its windows and boxes, answer them, type and
+// click, drop files, and handle the files a test works on.
+//
+// Every wait polls with a bounded timeout and returns failure (a null window,
+// false) when the time runs out, so a test fails with a message instead of
+// hanging.
+#ifndef QUILLMARCH_TEST_DRIVER_H
+#define QUILLMARCH_TEST_DRIVER_H
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+enum { DRIVER_TIMEOUT_MS = 8000 };
+
+// ---- The editor process -------------------------------------------------
+
+struct EditorProcess {
+    HANDLE process;   // null when nothing was started
+    DWORD processId;
+    HWND window;      // the main window, once found
+};
+
+// The built editor, in Windows form (Z:\...).
+std::string GetEditorPath();
+
+// "/a/b" becomes "Z:\a\b"; anything else is returned as it is.
+std::string ToWindowsPath(const std::string& path);
+
+// Starts the editor with `arguments` as the command-line text after its
+// name, in `folder` (null: the test's own folder). Does not wait for any window.
+bool LaunchEditor(EditorProcess* editor, const std::string& arguments,
+                  const char* folder = nullptr);
+
+// Launches and waits for the main window; kills the process and returns
+// false when no window shows up in time.
+bool StartEditor(EditorProcess* editor, const std::string& arguments = "",
+                 const char* folder = nullptr);
+
+// The main window (class "QUILLMARCH") of the process, waited for.
+HWND WaitForMainWindow(EditorProcess* editor, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// True with the exit code when the process ended within the time.
+bool WaitForExit(EditorProcess* editor, DWORD* exitCode, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// Kills the process when it still runs, and releases the handles.
+void StopEditor(EditorProcess* editor);
+
+// ---- Windows, dialogs and message boxes -----------------------------------
+
+std::string GetWindowTitle(HWND window);
+std::string GetClassNameOf(HWND window);
+
+// Polls until the title equals `expected`. On failure `seen` (when given)
+// holds the last title read.
+bool WaitForTitle(HWND window, const std::string& expected,
+                  std::string* seen = nullptr, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// A visible top-level window of the process with the class and, when not
+// null, the caption and the owner. Null when there is none.
+HWND FindProcessWindow(DWORD processId, const char* className, const char* caption,
+                       HWND owner);
+
+// A dialog ("#32770") of the process with this caption, waited for.
+HWND WaitForDialog(DWORD processId, const char* caption, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// A dialog owned by `owner`, whatever its caption (boxes that a file dialog
+// raises are found this way).
+HWND WaitForOwnedDialog(DWORD processId, HWND owner, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// Any dialog of the process; for checks that none is up, use FindProcessWindow.
+HWND WaitForAnyDialog(DWORD processId, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// A message box's text: the static control with id 0xFFFF.
+std::string GetMessageBoxText(HWND box);
+
+// Presses a dialog's button by posting its command (IDOK, IDYES, ...).
+void PressDialogButton(HWND dialog, int buttonId);
+
+// Edit controls of another process's dialog.
+std::string GetDlgItemString(HWND dialog, int controlId);
+void SetDlgItemString(HWND dialog, int controlId, const std::string& text);
+
+// The control that has the keyboard focus in the window's thread.
+HWND GetFocusOf(HWND window);
+
+// ---- The common file dialogs ------------------------------------------
+
+enum { FILE_NAME_FIELD = 0x47c };
+
+// Types the path into the file-name field and presses OK.
+void ConfirmFileDialog(HWND dialog, const std::string& path);
+
+// ---- Input ------------------------------------------------------------------
+
+// Makes the window the foreground window and waits until it is.
+bool BringToFront(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// Real keystrokes through the system's input queue: presses the keys in
+// order and releases them in reverse, e.g. {VK_CONTROL, VK_SHIFT, 'S'}.
+bool SendKeyChord(std::initializer_list<WORD> keys);
+
+// Brings `window` to the front, then sends the chord.
+bool TypeChordInto(HWND window, std::initializer_list<WORD> keys);
+
+// Mouse messages sent to the window, handled before the call returns.
+bool SendMouse(HWND window, UINT message, WPARAM keys, int x, int y);
+bool ClickAt(HWND window, int x, int y);
+bool DragFromTo(HWND window, int x0, int y0, int x1, int y1);
+bool RightClickAt(HWND window, int x, int y);
+
+// Posts a menu command; a command that opens a modal dialog would block a
+// sent one.
+void PostCommand(HWND window, int commandId);
+
+// Returns once the window's thread has taken a sent message, or false when
+// it did not within the time (hung or blocked).
+bool PingWindow(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// Drops the files on the window: a DROPFILES block written into the editor's
+// memory, posted as WM_DROPFILES at client point (x, y).
+bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths,
+                 int x = 50, int y = 50);
+
+// ---- Files ----------------------------------------------------------------
+
+// A fresh, empty folder under the temp folder, and its removal with
+// everything in it.
+std::string CreateTempFolder();
+void RemoveFolderTree(const std::string& folder);
+
+bool ReadFileBytes(const std::string& path, std::vector<unsigned char>* bytes);
+bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+bool FileExists(const std::string& path);
+
+// "01 02 ff" for failure messages.
+std::string FormatBytes(const std::vector<unsigned char>& bytes);
+
+#endif
