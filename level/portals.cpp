@@ -53,12 +53,14 @@ bool FindSharedEdge(const Sector& s, const Sector& p, SharedEdge* edge)
 
 Portal MakePortal(const SharedEdge& edge, const Sector& owner, int ownerSlot, int twin)
 {
-    int dx = edge.x1 - edge.x0;
-    int dy = edge.y1 - edge.y0;
+    // In double from the start: an edge may be 65535 cells long, and its
+    // square does not fit an int.
+    double dx = static_cast<double>(edge.x1) - edge.x0;
+    double dy = static_cast<double>(edge.y1) - edge.y0;
     Portal portal;
     portal.offsetX = static_cast<uint16_t>(edge.x0 - owner.left);
     portal.offsetY = static_cast<uint16_t>(edge.y0 - owner.top);
-    portal.length = static_cast<uint16_t>(static_cast<int>(sqrt(static_cast<double>(dx * dx + dy * dy))));
+    portal.length = static_cast<uint16_t>(static_cast<int>(sqrt(dx * dx + dy * dy)));
     portal.sector = static_cast<uint16_t>(ownerSlot);
     portal.twin = static_cast<uint16_t>(twin);
     return portal;
