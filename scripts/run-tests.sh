@@ -9,6 +9,9 @@ wine_env_start
 status=0
 echo "== native tests =="
 ctest --test-dir build/native --output-on-failure -j 2 || status=1
+# A short fuzz run of the level reader (make fuzz runs the long one).
+echo "== fuzzing the level reader =="
+scripts/run-fuzz.sh 20 || status=1
 echo "== Windows tests under Wine =="
 ctest --test-dir build/windows --output-on-failure -j 2 --timeout 120 || status=1
 exit $status
