@@ -13,19 +13,12 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity)
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
-    size_t total = 0;
-    while (total < capacity) {
-        DWORD got = 0;
-        if (!ReadFile(file, buffer + total, static_cast<DWORD>(capacity - total), &got, nullptr)) {
-            CloseHandle(file);
-            return -1;
-        }
-        if (got == 0)
-            break;
-        total += got;
-    }
+    // One read: a disk file gives everything asked for up to its end.
+    DWORD got = 0;
+    BOOL ok = capacity <= 0x7FFFFFFFu &&
+              ReadFile(file, buffer, static_cast<DWORD>(capacity), &got, nullptr);
     CloseHandle(file);
-    return static_cast<long>(total);
+    return ok ? static_cast<long>(got) : -1;
 }
 
 // A name beside the target that no file has yet, so the new file never
@@ -44,6 +37,12 @@ static HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
 
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
 {
+    // A read-only file is never replaced. Asked before the new file exists,
+    // so a refusal leaves nothing behind; not every system's rename asks.
+    DWORD attributes = GetFileAttributesA(path);
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        return -1;
+
     FileStep fault = GetFileFault();
     std::string tempPath;
     HANDLE file = fault == FILE_STEP_CREATE ? INVALID_HANDLE_VALUE : CreateTemporaryBeside(path, &tempPath);

@@ -54,6 +54,9 @@ size_t LevelFileSize(const Level* level)
 
 size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity)
 {
+    // Counts beyond the tables would have the writer read past them.
+    if (level->sectorCount > MAX_SECTORS || level->portalCount > MAX_PORTALS)
+        return 0;
     size_t size = LevelFileSize(level);
     if (capacity < size)
         return size;
@@ -147,6 +150,8 @@ int LoadLevel(Level* level, const char* path)
 
 int SaveLevel(Level* level, const char* path)
 {
+    if (level->sectorCount > MAX_SECTORS || level->portalCount > MAX_PORTALS)
+        return -1;
     size_t size = LevelFileSize(level);
     unsigned char* buffer = static_cast<unsigned char*>(malloc(size));
     char* name = CopyText(path);

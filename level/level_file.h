@@ -24,7 +24,8 @@ int LoadLevel(Level* level, const char* path);
 
 // Same as the two above, on bytes in memory (used by the file functions and
 // by tools that check files). SerializeLevel returns the size it needs when
-// capacity is too small and writes nothing then.
+// capacity is too small and writes nothing then; it returns 0 and writes
+// nothing when a count exceeds its table.
 size_t LevelFileSize(const Level* level);
 size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity);
 

@@ -73,6 +73,8 @@ int BuildPortals(Level* level)
     SharedEdge edges[MAX_SHARED_EDGES];
     bool done[MAX_SECTORS] = {};
     int n = level->sectorCount;
+    if (n > MAX_SECTORS)
+        n = MAX_SECTORS;  // the table holds no more, whatever the count says
     int edgeCount = 0;
     int leftOut = 0;
 

@@ -1,0 +1,161 @@
+// Saving never loses the old file: a failure at any step of the save leaves
+// it byte for byte, leaves no temporary file, and leaves the level as it was.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
+#include "file_layer.h"
+#include "level.h"
+#include "level_file.h"
+#include "level_test_support.h"
+#include "portals.h"
+
+namespace {
+
+// Turns the injected fault off however the test ends.
+struct FaultGuard {
+    explicit FaultGuard(FileStep step) { SetFileFault(step); }
+    ~FaultGuard() { SetFileFault(FILE_STEP_NONE); }
+};
+
+const Bytes kOldFile = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+                        0x03, 0x00, 0x04, 0x00, 0x04, 0x00, 0x05, 0x00, 0x80, 0x84};
+
+void MakeEditedLevel(Level* level)
+{
+    FillBrickLayout(level, 20);
+    BuildPortals(level);
+    SetLevelFileName(level, "remembered.vrk");
+    level->modified = 1;
+}
+
+}  // namespace
+
+TEST(LevelSave, FailureAtEachStepKeepsTheOldFile)
+{
+    const struct { FileStep step; const char* name; } steps[] = {
+        {FILE_STEP_CREATE, "create"}, {FILE_STEP_WRITE, "write"}, {FILE_STEP_FLUSH, "flush"},
+        {FILE_STEP_CLOSE, "close"},   {FILE_STEP_REPLACE, "replace"},
+    };
+    for (const auto& s : steps) {
+        ScratchFolder folder;
+        std::string target = folder.Path("level.vrk");
+        WriteFileBytes(target, kOldFile);
+        Level level = NewLevel();
+        MakeEditedLevel(&level);
+        LevelSnapshot before = TakeSnapshot(level);
+        {
+            FaultGuard fault(s.step);
+            EXPECT_EQ(-1, SaveLevel(&level, target.c_str())) << "failed " << s.name;
+        }
+        EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(target))) << "failed " << s.name;
+        EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names()) << "failed " << s.name;
+        EXPECT_EQ("", DescribeChange(before, level)) << "failed " << s.name;
+
+        // The same save with nothing failing goes through.
+        ASSERT_EQ(0, SaveLevel(&level, target.c_str())) << "after failed " << s.name;
+        EXPECT_EQ(LevelFileSize(&level), ReadFileBytes(target).size());
+        EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names());
+        EXPECT_STREQ(target.c_str(), level.fileName);
+        EXPECT_EQ(0, level.modified);
+        FreeLevel(&level);
+    }
+}
+
+TEST(LevelSave, FailedFirstSaveCreatesNothing)
+{
+    for (FileStep step : {FILE_STEP_CREATE, FILE_STEP_WRITE, FILE_STEP_FLUSH, FILE_STEP_CLOSE, FILE_STEP_REPLACE}) {
+        ScratchFolder folder;
+        Level level = NewLevel();
+        FaultGuard fault(step);
+        EXPECT_EQ(-1, SaveLevel(&level, folder.Path("new.vrk").c_str())) << "step " << step;
+        EXPECT_EQ(std::vector<std::string>{}, folder.Names()) << "step " << step;
+        EXPECT_EQ(nullptr, level.fileName);
+    }
+}
+
+TEST(LevelSave, SaveIntoMissingFolderFails)
+{
+    ScratchFolder folder;
+    Level level = NewLevel();
+    MakeEditedLevel(&level);
+    LevelSnapshot before = TakeSnapshot(level);
+    EXPECT_EQ(-1, SaveLevel(&level, folder.Path("no such folder/level.vrk").c_str()));
+    EXPECT_EQ("", DescribeChange(before, level));
+    EXPECT_EQ(std::vector<std::string>{}, folder.Names());
+    FreeLevel(&level);
+}
+
+TEST(LevelSave, ShorterLevelReplacesLongerFileWhole)
+{
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    WriteFileBytes(target, Bytes(5000, 0xAB));
+    Level level = NewLevel();
+    ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
+    EXPECT_EQ("02 00 00 00 00 00 00 00 00", HexBytes(ReadFileBytes(target)));
+    FreeLevel(&level);
+}
+
+TEST(LevelSave, LeftoverFileOfAnotherSaveIsNotTouched)
+{
+    // A file with the name a save would first pick for its new file.
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    WriteFileBytes(target, kOldFile);
+    WriteFileBytes(target + ".~qm0", Bytes{1, 2, 3});
+    Level level = NewLevel();
+    ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
+    EXPECT_EQ("02 00 00 00 00 00 00 00 00", HexBytes(ReadFileBytes(target)));
+    EXPECT_EQ("01 02 03", HexBytes(ReadFileBytes(target + ".~qm0")));
+    EXPECT_EQ((std::vector<std::string>{"level.vrk", "level.vrk.~qm0"}), folder.Names());
+    FreeLevel(&level);
+}
+
+TEST(LevelSave, SavingUnderItsOwnRememberedName)
+{
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    Level level = NewLevel();
+    ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
+    Sector s = MakeSector(3, 4, 4, 5);
+    AddSector(&level, &s);
+    ASSERT_EQ(0, SaveLevel(&level, level.fileName));
+    EXPECT_STREQ(target.c_str(), level.fileName);
+    EXPECT_EQ(19u, ReadFileBytes(target).size());
+    FreeLevel(&level);
+}
+
+TEST(LevelSave, ReadOnlyTarget)
+{
+    namespace fs = std::filesystem;
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    WriteFileBytes(target, kOldFile);
+    fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    Level level = NewLevel();
+    MakeEditedLevel(&level);
+    LevelSnapshot before = TakeSnapshot(level);
+    int result = SaveLevel(&level, target.c_str());
+#ifdef _WIN32
+    // Windows will not replace a read-only file.
+    EXPECT_EQ(-1, result);
+    EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(target)));
+    EXPECT_EQ("", DescribeChange(before, level));
+#else
+    // A POSIX rename replaces the name, not the file, and the new file takes
+    // over the old one's permissions.
+    EXPECT_EQ(0, result);
+    EXPECT_EQ(LevelFileSize(&level), ReadFileBytes(target).size());
+    struct stat info;
+    ASSERT_EQ(0, stat(target.c_str(), &info));
+    EXPECT_EQ(0444u, info.st_mode & 0777u);
+    (void)before;
+#endif
+    EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names());
+    FreeLevel(&level);
+}
