@@ -1,29 +1,195 @@
-// Placeholder command table: Exit only, until the file commands land.
+// The command table, the Open and Save dialogs, the close request and
+// dropped files.
 #include "commands.h"
 
-#include <shellapi.h>
+#include <commdlg.h>
 
+#include <stdio.h>
+
+#include <string>
+#include <vector>
+
+#include "app.h"
+#include "dialogs.h"
+#include "level_file.h"
+#include "map_view.h"
+#include "mouse_edit.h"
+#include "portals.h"
 #include "resource.h"
+#include "title.h"
+
+static const char kLevelFilter[] = "All\0*.*\0Quillmarch Level\0*.vrk\0";
+
+enum {
+    FILE_NAME_CHARS = 260,   // the file dialogs' name buffer
+    LEVEL_FILTER_INDEX = 2   // "Quillmarch Level" is selected
+};
+
+static void ShowError(HWND window, const char* text)
+{
+    MessageBoxA(window, text, "Error", MB_ICONERROR);
+}
+
+// Shows the Open or the Save dialog. Returns false when the user cancels.
+static bool AskLevelPath(HWND window, bool save, std::string* path)
+{
+    char file[FILE_NAME_CHARS] = "";
+    OPENFILENAMEA dialog = {};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    dialog.hwndOwner = window;
+    dialog.lpstrFilter = kLevelFilter;
+    dialog.nFilterIndex = LEVEL_FILTER_INDEX;
+    dialog.lpstrFile = file;
+    dialog.nMaxFile = FILE_NAME_CHARS;
+    BOOL chosen;
+    if (save) {
+        // Replacing an existing level is asked about: a slip of the mouse in
+        // the dialog must not cost another level.
+        dialog.Flags = OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT;
+        dialog.lpstrDefExt = "vrk";  // the dialog adds the dot itself
+        chosen = GetSaveFileNameA(&dialog);
+    } else {
+        dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
+        chosen = GetOpenFileNameA(&dialog);
+    }
+    if (!chosen)
+        return false;
+    *path = file;
+    return true;
+}
+
+// Asks about unsaved changes before they would be lost. Returns true when
+// the caller may go on: nothing to lose, the changes were saved, or the user
+// chose to drop them.
+static bool ConfirmLosingChanges(HWND window)
+{
+    if (!g_level.modified)
+        return true;
+    int answer = MessageBoxA(window, "Would you like to save your changes?", "Unsaved changes",
+                             MB_ICONWARNING | MB_YESNOCANCEL);
+    if (answer == IDYES)
+        return SaveLevelCommand(window, false) == 1;
+    return answer == IDNO;
+}
+
+// The selection and any stretch refer to slots of the level that was just
+// replaced, so they are dropped, and with them Sector Properties.
+static void ForgetEditState(HWND window)
+{
+    ResetEditState();
+    EnableSectorProperties(window, false);
+}
+
+static void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
+{
+    char text[200];
+    snprintf(text, sizeof text,
+             "The level was saved, but the portal table is full: %d shared %s left "
+             "without portals.",
+             edgesLeftOut, edgesLeftOut == 1 ? "edge was" : "edges were");
+    MessageBoxA(window, text, "Portal table full", MB_ICONWARNING);
+}
+
+int OpenLevelCommand(HWND window)
+{
+    std::string path;
+    if (!AskLevelPath(window, false, &path))
+        return 0;
+    if (LoadLevel(&g_level, path.c_str()) != 0) {
+        ShowError(window, "Unable to read level from file.");
+        return 0;
+    }
+    UpdateTitle(window);
+    return 1;
+}
+
+int SaveLevelCommand(HWND window, bool saveAs)
+{
+    // The remembered path is taken whole, however long it is: a path given
+    // on the command line can exceed what the dialogs would return.
+    std::string path;
+    if (!saveAs && g_level.fileName)
+        path = g_level.fileName;
+    else if (!AskLevelPath(window, true, &path))
+        return 0;
+
+    int edgesLeftOut = BuildPortals(&g_level);
+    if (SaveLevel(&g_level, path.c_str()) != 0) {
+        ShowError(window, "Unable to write level to file.");
+        return 0;
+    }
+    UpdateTitle(window);
+    // The sectors are all saved; only neighbour links are missing, so the
+    // user is told after the fact rather than refused the save.
+    if (edgesLeftOut > 0)
+        WarnEdgesLeftOut(window, edgesLeftOut);
+    return 1;
+}
+
+static void NewLevelCommand(HWND window)
+{
+    if (!ConfirmLosingChanges(window))
+        return;
+    FreeLevel(&g_level);
+    g_level = NewLevel();
+    ForgetEditState(window);
+    InvalidateView(window);
+    UpdateTitle(window);
+}
+
+static void OpenCommand(HWND window)
+{
+    if (!ConfirmLosingChanges(window))
+        return;
+    OpenLevelCommand(window);
+    ForgetEditState(window);
+    InvalidateView(window);
+}
+
+static void RunDialog(HWND window, int dialogId, DLGPROC handler)
+{
+    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(dialogId), window, handler, 0);
+}
 
 void OnClose(HWND window)
 {
-    DestroyWindow(window);
+    // Only a completed save, or the user's No, lets the window go.
+    if (ConfirmLosingChanges(window))
+        DestroyWindow(window);
 }
 
 bool OnCommand(HWND window, WPARAM wParam, LPARAM)
 {
     switch (LOWORD(wParam)) {
-    case IDM_EXIT:
-        DestroyWindow(window);
-        return true;
+    // File menu
+    case IDM_FILE_NEW:          NewLevelCommand(window); return true;
+    case IDM_FILE_OPEN:         OpenCommand(window); return true;
+    case IDM_FILE_SAVE:         SaveLevelCommand(window, false); return true;
+    case IDM_FILE_SAVE_AS:      SaveLevelCommand(window, true); return true;
+    case IDM_EXIT:              DestroyWindow(window); return true;
+    // Edit menu
+    case IDM_SECTOR_PROPERTIES: RunDialog(window, IDD_SECTOR_PROPERTIES, SectorPropsDlgProc); return true;
+    // Help menu
+    case IDM_ABOUT:             RunDialog(window, IDD_ABOUT, AboutDlgProc); return true;
     }
     return false;
 }
 
-void OnDropFiles(HWND, HDROP drop)
+void OnDropFiles(HWND window, HDROP drop)
 {
+    // Asking with a null buffer gives the path's length, so a path of any
+    // length is taken whole.
+    UINT length = DragQueryFileA(drop, 0, nullptr, 0);
+    std::vector<char> path(length + 1, '\0');
+    UINT copied = DragQueryFileA(drop, 0, path.data(), length + 1);
     DragFinish(drop);
+    if (copied == 0 || !ConfirmLosingChanges(window))
+        return;
+    if (LoadLevel(&g_level, path.data()) != 0) {
+        ShowError(window, "Unable to read level from file.");
+        return;
+    }
+    ForgetEditState(window);
+    InvalidateView(window);
+    UpdateTitle(window);
 }
-
-int OpenLevelCommand(HWND) { return 0; }
-int SaveLevelCommand(HWND, bool) { return 0; }

@@ -1,5 +1,114 @@
-// Placeholder dialog handlers until the dialogs land.
+// The About box and Sector Properties.
 #include "dialogs.h"
 
-INT_PTR CALLBACK AboutDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
-INT_PTR CALLBACK SectorPropsDlgProc(HWND, UINT, WPARAM, LPARAM) { return FALSE; }
+#include <ctype.h>
+
+#include <string>
+
+#include "app.h"
+#include "mouse_edit.h"
+#include "resource.h"
+#include "title.h"
+
+enum { MAX_HEIGHT = 255 };
+
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        // Cancel also arrives for Escape and the close box.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}
+
+static bool IsAllDigits(const std::string& text)
+{
+    size_t start = text.find_first_not_of(" \t");
+    if (start == std::string::npos)
+        return false;
+    for (size_t i = start; i < text.size(); i++)
+        if (!isdigit(static_cast<unsigned char>(text[i])))
+            return false;
+    return true;
+}
+
+static std::string GetControlText(HWND dialog, int controlId)
+{
+    HWND control = GetDlgItem(dialog, controlId);
+    std::string text(GetWindowTextLengthA(control) + 1, '\0');
+    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
+    return text;
+}
+
+// Reads a height edit. Empty or non-numeric text reads as 0. Returns false
+// for a number above 255, including one too long to read at all, since
+// keeping only its low bits would store a height the user never typed.
+static bool ReadHeight(HWND dialog, int controlId, unsigned* height)
+{
+    BOOL read = FALSE;
+    *height = GetDlgItemInt(dialog, controlId, &read, FALSE);
+    if (!read)
+        return !IsAllDigits(GetControlText(dialog, controlId));
+    return *height <= MAX_HEIGHT;
+}
+
+// Tells the user and puts the focus back on the edit, its text selected.
+static void RefuseHeight(HWND dialog, int controlId, const char* text)
+{
+    MessageBoxA(dialog, text, "Sector Properties", MB_ICONWARNING);
+    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, controlId)),
+                 TRUE);
+}
+
+static void ConfirmSectorProps(HWND dialog)
+{
+    unsigned floor = 0;
+    unsigned ceiling = 0;
+    if (!ReadHeight(dialog, IDC_FLOOR_HEIGHT, &floor)) {
+        RefuseHeight(dialog, IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255.");
+        return;
+    }
+    if (!ReadHeight(dialog, IDC_CEILING_HEIGHT, &ceiling)) {
+        RefuseHeight(dialog, IDC_CEILING_HEIGHT,
+                     "The ceiling height must be a number from 0 to 255.");
+        return;
+    }
+    SetSelectedHeights(floor, ceiling);
+    // OK counts as an edit even when nothing changed or nothing is selected.
+    g_level.modified = 1;
+    UpdateTitle(GetParent(dialog));
+    EndDialog(dialog, IDOK);
+}
+
+INT_PTR CALLBACK SectorPropsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG: {
+        unsigned floor = 0;
+        unsigned ceiling = 0;
+        if (GetSelectedHeights(&floor, &ceiling)) {
+            SetDlgItemInt(dialog, IDC_FLOOR_HEIGHT, floor, FALSE);
+            SetDlgItemInt(dialog, IDC_CEILING_HEIGHT, ceiling, FALSE);
+        }
+        return TRUE;
+    }
+    case WM_COMMAND:
+        switch (LOWORD(wParam)) {
+        case IDOK:
+            ConfirmSectorProps(dialog);
+            return TRUE;
+        case IDCANCEL:
+            EndDialog(dialog, IDCANCEL);
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
+}

@@ -1,6 +1,43 @@
 // The end-to-end fixture: one temp folder and one editor process per test.
 #include "editor_fixture.h"
 
+#include "resource.h"
+
+static void PutU16(Bytes* bytes, unsigned value)
+{
+    bytes->push_back(static_cast<unsigned char>(value & 0xFF));
+    bytes->push_back(static_cast<unsigned char>(value >> 8));
+}
+
+Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSector>& sectors,
+                    const std::vector<FilePortal>& portals, unsigned version)
+{
+    Bytes bytes;
+    bytes.push_back(static_cast<unsigned char>(version));
+    PutU16(&bytes, startX);
+    PutU16(&bytes, startY);
+    PutU16(&bytes, static_cast<unsigned>(sectors.size()));
+    PutU16(&bytes, static_cast<unsigned>(portals.size()));
+    for (const FileSector& s : sectors) {
+        PutU16(&bytes, s.left);
+        PutU16(&bytes, s.top);
+        PutU16(&bytes, s.right);
+        PutU16(&bytes, s.bottom);
+        bytes.push_back(static_cast<unsigned char>(s.floor));
+        bytes.push_back(static_cast<unsigned char>(s.ceiling));
+    }
+    for (const FilePortal& p : portals) {
+        PutU16(&bytes, p.offsetX);
+        PutU16(&bytes, p.offsetY);
+        PutU16(&bytes, p.length);
+        PutU16(&bytes, p.sector);
+        PutU16(&bytes, p.twin);
+    }
+    return bytes;
+}
+
+const Bytes kEmptyLevelFile = {2, 0, 0, 0, 0, 0, 0, 0, 0};
+
 std::string ExpectedTitle(const std::string& name, bool modified)
 {
     return "Quillmarch - " + name + (modified ? " *" : "  ");
@@ -22,6 +59,12 @@ void EditorTest::Start(const std::string& arguments)
 {
     ASSERT_TRUE(StartEditor(&editor_, arguments, folder_.c_str()))
         << "the editor's main window did not appear; command line: " << arguments;
+}
+
+void EditorTest::StartWithFile(const std::string& name, const Bytes& bytes)
+{
+    ASSERT_TRUE(WriteFileBytes(PathOf(name), bytes)) << "cannot write " << PathOf(name);
+    Start("\"" + PathOf(name) + "\"");
 }
 
 std::string EditorTest::PathOf(const std::string& name) const
@@ -47,9 +90,60 @@ void EditorTest::AnswerBox(const char* caption, const char* text, int button)
     EXPECT_TRUE(WaitForWindowGone(box)) << "the box \"" << caption << "\" did not close";
 }
 
-void EditorTest::ExpectFileBytes(const std::string& path, const std::vector<unsigned char>& expected)
+HWND EditorTest::WaitForFileDialog()
 {
-    std::vector<unsigned char> actual;
+    return WaitForOwnedDialog(editor_.processId, editor_.window);
+}
+
+void EditorTest::ChooseInFileDialog(const std::string& path)
+{
+    HWND dialog = WaitForFileDialog();
+    ASSERT_NE(dialog, nullptr) << "no file dialog appeared";
+    ConfirmFileDialog(dialog, path);
+    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the file dialog did not close for " << path;
+}
+
+void EditorTest::CancelFileDialog()
+{
+    HWND dialog = WaitForFileDialog();
+    ASSERT_NE(dialog, nullptr) << "no file dialog appeared";
+    PressDialogButton(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the file dialog did not close on Cancel";
+}
+
+void EditorTest::SaveThroughDialog(int command, const std::string& name)
+{
+    PostCommand(editor_.window, command);
+    ChooseInFileDialog(PathOf(name));
+    ExpectTitle(name, false);
+}
+
+void EditorTest::AddSectorAt(int column, int row)
+{
+    ASSERT_TRUE(ClickAt(editor_.window, CellCentre(column), CellCentre(row)))
+        << "the editor did not take the click";
+}
+
+void EditorTest::ExpectFileBytes(const std::string& path, const Bytes& expected)
+{
+    Bytes actual;
     ASSERT_TRUE(ReadFileBytes(path, &actual)) << "cannot read " << path;
     EXPECT_EQ(FormatBytes(actual), FormatBytes(expected)) << "bytes of " << path;
+}
+
+void EditorTest::ExpectNoDialog()
+{
+    ASSERT_TRUE(PingWindow(editor_.window)) << "the editor does not answer";
+    HWND dialog = FindProcessWindow(editor_.processId, "#32770", nullptr, nullptr);
+    EXPECT_EQ(dialog, nullptr) << "a dialog is up: \"" << GetWindowTitle(dialog) << "\" "
+                               << GetMessageBoxText(dialog);
+}
+
+void EditorTest::ExpectExitAfter(bool sendClose)
+{
+    if (sendClose)
+        PostMessageA(editor_.window, WM_CLOSE, 0, 0);
+    DWORD code = 1234;
+    ASSERT_TRUE(WaitForExit(&editor_, &code)) << "the editor did not exit";
+    EXPECT_EQ(code, 0u) << "exit code";
 }

@@ -1,5 +1,6 @@
 // The fixture of the end-to-end tests: a temp folder and a running editor
-// per test, both cleaned up whatever the test did.
+// per test, both cleaned up whatever the test did, and the steps a user
+// takes, each checked as it goes.
 #ifndef QUILLMARCH_EDITOR_FIXTURE_H
 #define QUILLMARCH_EDITOR_FIXTURE_H
 
@@ -10,8 +11,28 @@
 
 #include "driver.h"
 
+typedef std::vector<unsigned char> Bytes;
+
+struct FileSector {
+    unsigned left, top, right, bottom, floor, ceiling;
+};
+
+struct FilePortal {
+    unsigned offsetX, offsetY, length, sector, twin;
+};
+
+// A level file as the engine reads it, put together byte by byte.
+Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSector>& sectors,
+                    const std::vector<FilePortal>& portals = {}, unsigned version = 2);
+
+// A fresh level as saved: version 2 and nothing else.
+extern const Bytes kEmptyLevelFile;
+
 // "Quillmarch - name *" as the editor shows it.
 std::string ExpectedTitle(const std::string& name, bool modified);
+
+// The middle pixel of a cell of the map view.
+inline int CellCentre(int cell) { return cell * 16 + 8; }
 
 class EditorTest : public ::testing::Test {
 protected:
@@ -20,6 +41,9 @@ protected:
 
     // Starts the editor with the arguments; fails the test when it does not start.
     void Start(const std::string& arguments = "");
+
+    // Writes a level file into the temp folder and starts the editor on it.
+    void StartWithFile(const std::string& name, const Bytes& bytes);
 
     // A path inside this test's temp folder.
     std::string PathOf(const std::string& name) const;
@@ -31,8 +55,30 @@ protected:
     // (when not null) and answers it with the button.
     void AnswerBox(const char* caption, const char* text, int button);
 
+    // The Open or Save dialog, which the main window owns.
+    HWND WaitForFileDialog();
+
+    // Waits for the file dialog and confirms it with the path / cancels it.
+    void ChooseInFileDialog(const std::string& path);
+    void CancelFileDialog();
+
+    // Runs the command (Save or Save As), names the file in the Save dialog
+    // and waits for the title to show it saved.
+    void SaveThroughDialog(int command, const std::string& name);
+
+    // Clicks an empty cell: a new one-cell sector there.
+    void AddSectorAt(int column, int row);
+
     // Checks the file's bytes against the expected ones.
-    void ExpectFileBytes(const std::string& path, const std::vector<unsigned char>& expected);
+    void ExpectFileBytes(const std::string& path, const Bytes& expected);
+
+    // Checks that no dialog or box of the editor is up, once the editor has
+    // answered a sent message. Used after a box closed or the title changed:
+    // by then the handler that would show another box has run.
+    void ExpectNoDialog();
+
+    // Sends the close request and checks that the editor ends with code 0.
+    void ExpectExitAfter(bool sendClose);
 
     EditorProcess editor_ = {};
     std::string folder_;

@@ -3,7 +3,9 @@
 
 #include "resource.h"
 
-TEST_F(EditorTest, DriverStartsReadsTitleAndSeesExitCode)
+class Driver : public EditorTest {};
+
+TEST_F(Driver, StartsReadsTitleAndSeesExitCode)
 {
     Start();
     ExpectTitle("[Untitled]", false);
