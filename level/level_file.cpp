@@ -86,6 +86,29 @@ size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity)
     return size;
 }
 
+Sector ReadSectorRecord(const unsigned char* record)
+{
+    Sector s;
+    s.left = static_cast<uint16_t>(GetU16(record));
+    s.top = static_cast<uint16_t>(GetU16(record + 2));
+    s.right = static_cast<uint16_t>(GetU16(record + 4));
+    s.bottom = static_cast<uint16_t>(GetU16(record + 6));
+    s.floorHeight = record[8];
+    s.ceilingHeight = record[9];
+    return s;
+}
+
+Portal ReadPortalRecord(const unsigned char* record)
+{
+    Portal p;
+    p.offsetX = static_cast<uint16_t>(GetU16(record));
+    p.offsetY = static_cast<uint16_t>(GetU16(record + 2));
+    p.length = static_cast<uint16_t>(GetU16(record + 4));
+    p.sector = static_cast<uint16_t>(GetU16(record + 6));
+    p.twin = static_cast<uint16_t>(GetU16(record + 8));
+    return p;
+}
+
 int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
 {
     if (size < LEVEL_HEADER_SIZE)
@@ -109,16 +132,8 @@ int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
     level->startX = static_cast<uint16_t>(GetU16(bytes + 1));
     level->startY = static_cast<uint16_t>(GetU16(bytes + 3));
     level->sectorCount = static_cast<uint16_t>(sectorCount);
-    const unsigned char* p = bytes + LEVEL_HEADER_SIZE;
-    for (unsigned i = 0; i < sectorCount; i++, p += LEVEL_RECORD_SIZE) {
-        Sector& s = level->sectors[i];
-        s.left = static_cast<uint16_t>(GetU16(p));
-        s.top = static_cast<uint16_t>(GetU16(p + 2));
-        s.right = static_cast<uint16_t>(GetU16(p + 4));
-        s.bottom = static_cast<uint16_t>(GetU16(p + 6));
-        s.floorHeight = p[8];
-        s.ceilingHeight = p[9];
-    }
+    for (unsigned i = 0; i < sectorCount; i++)
+        level->sectors[i] = ReadSectorRecord(bytes + LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * i);
     level->portalCount = 0;
     return 0;
 }

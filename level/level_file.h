@@ -34,6 +34,10 @@ size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity);
 // level is unchanged. Warnings go through the hook as for LoadLevel.
 int ParseLevel(Level* level, const unsigned char* bytes, size_t size);
 
+// One ten-byte record as the file stores it, field by field, little-endian.
+Sector ReadSectorRecord(const unsigned char* record);
+Portal ReadPortalRecord(const unsigned char* record);
+
 // Where the reader's two warnings go. The editor shows a message box; the
 // default writes the text to stderr. A null hook restores the default.
 typedef void (*LevelWarningHook)(const char* text);

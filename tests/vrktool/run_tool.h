@@ -1,0 +1,21 @@
+// Runs a program to the end with its output caught, for end-to-end tests.
+#ifndef QUILLMARCH_RUN_TOOL_H
+#define QUILLMARCH_RUN_TOOL_H
+
+#include <string>
+#include <vector>
+
+struct ToolRun {
+    int exitCode;        // -1 when the program could not be started
+    std::string out;     // standard output, with Windows line ends made plain
+    std::string err;     // standard error, likewise
+};
+
+// Runs program with args; its output goes through files in scratchFolder.
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder);
+
+// The path a program built beside the tests has on this system: Wine sees
+// the build folder's absolute POSIX paths under drive Z:.
+std::string NativeProgramPath(const std::string& builtPath);
+
+#endif

@@ -1,0 +1,323 @@
+// vrktool run as a program: arguments, output lines and exit codes on good,
+// generated and hostile files.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include "level.h"
+#include "level_file.h"
+#include "level_test_support.h"
+#include "portals.h"
+#include "run_tool.h"
+
+namespace {
+
+typedef std::vector<std::string> Args;
+
+// Each test has a folder for its levels and one for the tool's output.
+class VrktoolCli : public ::testing::Test {
+protected:
+    ToolRun Run(const Args& args)
+    {
+        ToolRun run = RunTool(NativeProgramPath(VRKTOOL_PATH), args, outputs.Root());
+        // A sanitizer report or a crash must never pass for a result.
+        EXPECT_EQ(std::string::npos, run.err.find("Sanitizer")) << run.err;
+        EXPECT_EQ(std::string::npos, run.err.find("runtime error")) << run.err;
+        return run;
+    }
+
+    std::string Write(const std::string& name, const Bytes& bytes)
+    {
+        std::string path = levels.Path(name);
+        WriteFileBytes(path, bytes);
+        return path;
+    }
+
+    ScratchFolder levels;
+    ScratchFolder outputs;
+};
+
+Bytes ToBytes(const Level& level)
+{
+    Bytes bytes(LevelFileSize(&level));
+    SerializeLevel(&level, bytes.data(), bytes.size());
+    return bytes;
+}
+
+// Two one-cell sectors side by side with their portals, start in the first.
+Level TwoCells()
+{
+    Level level = NewLevel();
+    level.sectors[0] = MakeSector(0, 0, 1, 1);
+    level.sectors[1] = MakeSector(1, 0, 2, 1, 10, 250);
+    level.sectorCount = 2;
+    BuildPortals(&level);
+    return level;
+}
+
+const char kUsageStart[] = "usage: vrktool info FILE [--json]";
+
+}  // namespace
+
+TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
+{
+    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    const Args cases[] = {
+        {},
+        {"frobnicate"},
+        {"info"},
+        {"info", file, file},
+        {"info", "--yaml", file},
+        {"check"},
+        {"check", "-q", file},
+        {"portals"},
+        {"portals", file, "-o"},
+        {"portals", file, "-x"},
+        {"portals", file, "-o", "a.vrk", "-o", "b.vrk"},
+    };
+    for (const Args& args : cases) {
+        std::string shown;
+        for (const std::string& a : args)
+            shown += " " + a;
+        ToolRun run = Run(args);
+        EXPECT_EQ(2, run.exitCode) << "vrktool" << shown;
+        EXPECT_EQ(0u, run.err.find(kUsageStart)) << "vrktool" << shown << " wrote: " << run.err;
+        EXPECT_EQ("", run.out) << "vrktool" << shown;
+    }
+    ToolRun help = Run({"--help"});
+    EXPECT_EQ(0, help.exitCode);
+    EXPECT_EQ(0u, help.out.find(kUsageStart));
+}
+
+TEST_F(VrktoolCli, InfoListsEveryRecordAndIsStable)
+{
+    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    ToolRun run = Run({"info", file});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("size 49\n"
+              "version 2\n"
+              "start 0 0\n"
+              "sectors 2\n"
+              "portals 2\n"
+              "sector 0: left 0 top 0 right 1 bottom 1 floorHeight 128 ceilingHeight 132\n"
+              "sector 1: left 1 top 0 right 2 bottom 1 floorHeight 10 ceilingHeight 250\n"
+              "portal 0: offsetX 1 offsetY 0 length 1 sector 0 twin 1\n"
+              "portal 1: offsetX 0 offsetY 0 length 1 sector 1 twin 0\n",
+              run.out);
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(run.out, Run({"info", file}).out) << "the same file must print the same text";
+}
+
+TEST_F(VrktoolCli, InfoAsJson)
+{
+    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    ToolRun run = Run({"info", "--json", file});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("{\n"
+              "  \"size\": 49,\n"
+              "  \"version\": 2,\n"
+              "  \"startX\": 0,\n"
+              "  \"startY\": 0,\n"
+              "  \"sectorCount\": 2,\n"
+              "  \"portalCount\": 2,\n"
+              "  \"sectors\": [\n"
+              "    {\"left\": 0, \"top\": 0, \"right\": 1, \"bottom\": 1, \"floorHeight\": 128, \"ceilingHeight\": 132},\n"
+              "    {\"left\": 1, \"top\": 0, \"right\": 2, \"bottom\": 1, \"floorHeight\": 10, \"ceilingHeight\": 250}\n"
+              "  ],\n"
+              "  \"portals\": [\n"
+              "    {\"offsetX\": 1, \"offsetY\": 0, \"length\": 1, \"sector\": 0, \"twin\": 1},\n"
+              "    {\"offsetX\": 0, \"offsetY\": 0, \"length\": 1, \"sector\": 1, \"twin\": 0}\n"
+              "  ],\n"
+              "  \"truncated\": false,\n"
+              "  \"trailingBytes\": 0\n"
+              "}\n",
+              run.out);
+    EXPECT_EQ(run.out, Run({"info", file, "--json"}).out) << "--json may come after the file";
+}
+
+TEST_F(VrktoolCli, InfoShowsWhatABrokenFileHolds)
+{
+    Bytes bytes = ToBytes(TwoCells());
+    const struct { const char* what; Bytes bytes; std::string expected; } cases[] = {
+        {"empty", {}, "size 0\ntruncated: 9 bytes needed\n"},
+        {"cut in the second sector", Bytes(bytes.begin(), bytes.begin() + 25),
+         "size 25\nversion 2\nstart 0 0\nsectors 2\nportals 2\n"
+         "sector 0: left 0 top 0 right 1 bottom 1 floorHeight 128 ceilingHeight 132\n"
+         "truncated: 49 bytes needed\n"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = Run({"info", Write("broken.vrk", c.bytes)});
+        EXPECT_EQ(0, run.exitCode) << c.what;
+        EXPECT_EQ(c.expected, run.out) << c.what;
+    }
+    bytes.insert(bytes.end(), {1, 2});
+    ToolRun run = Run({"info", "--json", Write("long.vrk", bytes)});
+    EXPECT_NE(std::string::npos, run.out.find("\"trailingBytes\": 2\n")) << run.out;
+
+    ToolRun missing = Run({"info", levels.Path("missing.vrk")});
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ("", missing.out);
+    EXPECT_EQ(0u, missing.err.find(levels.Path("missing.vrk") + ": cannot be read: ")) << missing.err;
+}
+
+TEST_F(VrktoolCli, CheckPassesAGoodLevelQuietly)
+{
+    ToolRun run = Run({"check", Write("two.vrk", ToBytes(TwoCells()))});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ("", run.err);
+}
+
+TEST_F(VrktoolCli, CheckNamesEachFileOnEachProblem)
+{
+    Level tooMany = TwoCells();
+    Bytes tooManyBytes = ToBytes(tooMany);
+    tooManyBytes[5] = 0x01;  // 257 sectors claimed
+    tooManyBytes[6] = 0x01;
+    Bytes trailing = ToBytes(TwoCells());
+    trailing.push_back(0);
+    Level swapped = TwoCells();
+    swapped.sectors[1].floorHeight = 251;
+    std::string good = Write("good.vrk", ToBytes(TwoCells()));
+    std::string empty = Write("empty.vrk", {});
+    std::string many = Write("many.vrk", tooManyBytes);
+    std::string tail = Write("tail.vrk", trailing);
+    std::string upside = Write("upside.vrk", ToBytes(swapped));
+    ToolRun run = Run({"check", good, empty, many, tail, upside});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(empty + ": truncated: 0 bytes, the header needs 9\n" +
+              many + ": 257 sectors, more than 256\n" +
+              tail + ": 1 trailing byte after the portals\n" +
+              upside + ": sector 1: floor 251 above ceiling 250\n",
+              run.out);
+}
+
+TEST_F(VrktoolCli, CheckExitsTwoWhenAFileCannotBeRead)
+{
+    std::string missing = levels.Path("missing.vrk");
+    std::string empty = Write("empty.vrk", {});
+    ToolRun run = Run({"check", missing, empty});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(0u, run.out.find(missing + ": cannot be read: ")) << run.out;
+    EXPECT_NE(std::string::npos, run.out.find(empty + ": truncated: 0 bytes")) << "the other files are still checked";
+    ToolRun folder = Run({"check", levels.Root()});
+    EXPECT_EQ(2, folder.exitCode) << folder.out;
+}
+
+TEST_F(VrktoolCli, PortalsRebuildsInPlace)
+{
+    Level level = TwoCells();
+    Bytes expected = ToBytes(level);
+    level.portalCount = 0;
+    Bytes stale = ToBytes(level);
+    stale.insert(stale.end(), {9, 9, 9});  // trailing bytes go too
+    std::string file = Write("stale.vrk", stale);
+    ToolRun run = Run({"portals", file});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ("", run.err);
+    EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(file)));
+    EXPECT_EQ(0, Run({"check", file}).exitCode);
+    EXPECT_EQ((std::vector<std::string>{"stale.vrk"}), levels.Names()) << "no temporary file is left";
+}
+
+TEST_F(VrktoolCli, PortalsToAnotherFileLeavesTheInputAlone)
+{
+    Level level = TwoCells();
+    Bytes expected = ToBytes(level);
+    level.portalCount = 0;
+    Bytes stale = ToBytes(level);
+    std::string in = Write("in.vrk", stale);
+    std::string out = levels.Path("out.vrk");
+    ToolRun run = Run({"portals", in, "-o", out});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(HexBytes(stale), HexBytes(ReadFileBytes(in)));
+    EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(out)));
+}
+
+TEST_F(VrktoolCli, PortalsSaysHowManyEdgesWereLeftOut)
+{
+    Level level;
+    FillBrickLayout(&level, MAX_SECTORS);
+    Level expected = level;
+    int leftOut = BuildPortals(&expected);
+    ASSERT_GT(leftOut, 0);
+    std::string file = Write("bricks.vrk", ToBytes(level));
+    ToolRun run = Run({"portals", file});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(file + ": " + std::to_string(leftOut) + " shared edges left out, the portal table holds 512\n", run.err);
+    EXPECT_EQ(HexBytes(ToBytes(expected)), HexBytes(ReadFileBytes(file)));
+}
+
+TEST_F(VrktoolCli, PortalsRefusesWhatTheReaderRefuses)
+{
+    Bytes cut = ToBytes(TwoCells());
+    cut.resize(20);
+    std::string file = Write("cut.vrk", cut);
+    ToolRun run = Run({"portals", file});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(file + ": unable to read level from file\n", run.err);
+    EXPECT_EQ(HexBytes(cut), HexBytes(ReadFileBytes(file)));
+
+    Bytes many = ToBytes(TwoCells());
+    many[6] = 0x10;
+    file = Write("many.vrk", many);
+    run = Run({"portals", file});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(file + ": Map contains too many sectors.\n" + file + ": unable to read level from file\n", run.err);
+}
+
+TEST_F(VrktoolCli, PortalsKeepsAnOldVersionAndSaysSo)
+{
+    Level level = TwoCells();
+    level.version = 1;
+    Bytes bytes = ToBytes(level);
+    std::string file = Write("old.vrk", bytes);
+    ToolRun run = Run({"portals", file});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(file + ": Expected map version 2, file is version 1.\n", run.err);
+    EXPECT_EQ(HexBytes(bytes), HexBytes(ReadFileBytes(file)));
+}
+
+TEST_F(VrktoolCli, PortalsReportsAFailedWrite)
+{
+    std::string in = Write("in.vrk", ToBytes(TwoCells()));
+    std::string out = levels.Path("no such folder/out.vrk");
+    ToolRun run = Run({"portals", in, "-o", out});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(out + ": unable to write level to file\n", run.err);
+}
+
+// Random files of every size: the tool answers each with lines about that
+// file and an exit code of its own, never a crash.
+TEST_F(VrktoolCli, RandomFilesNeverCrashIt)
+{
+    std::mt19937 random(1234);
+    Args checkArgs = {"check"};
+    for (int i = 0; i < 24; i++) {
+        Bytes bytes(random() % (i < 12 ? 40 : 3000));
+        for (unsigned char& b : bytes)
+            b = static_cast<unsigned char>(random());
+        if (i % 3 == 0 && bytes.size() >= 9)
+            bytes[6] = 0;  // a count the file may nearly hold
+        checkArgs.push_back(Write("random" + std::to_string(i) + ".vrk", bytes));
+    }
+    ToolRun check = Run(checkArgs);
+    EXPECT_TRUE(check.exitCode == 0 || check.exitCode == 1) << "exit code " << check.exitCode;
+    size_t start = 0;
+    while (start < check.out.size()) {
+        size_t end = check.out.find('\n', start);
+        ASSERT_NE(std::string::npos, end);
+        std::string line = check.out.substr(start, end - start);
+        ASSERT_EQ(0u, line.find(levels.Path("random"))) << line;
+        start = end + 1;
+    }
+    for (size_t i = 1; i < checkArgs.size(); i += 4) {
+        ToolRun info = Run({"info", "--json", checkArgs[i]});
+        EXPECT_EQ(0, info.exitCode) << checkArgs[i];
+        EXPECT_EQ('}', info.out.empty() ? ' ' : info.out[info.out.size() - 2]) << info.out;
+        ToolRun portals = Run({"portals", checkArgs[i], "-o", levels.Path("rebuilt.vrk")});
+        EXPECT_TRUE(portals.exitCode == 0 || portals.exitCode == 2) << "exit code " << portals.exitCode;
+    }
+}

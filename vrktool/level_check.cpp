@@ -1,0 +1,130 @@
+#include "level_check.h"
+
+#include <stdarg.h>
+#include <stdio.h>
+#include <string.h>
+
+#include "level.h"
+#include "level_file.h"
+#include "level_image.h"
+#include "portals.h"
+
+namespace {
+
+struct Reporter {
+    LevelProblemCallback report;
+    void* context;
+    int count;
+};
+
+void Report(Reporter* r, const char* format, ...)
+{
+    char text[256];
+    va_list args;
+    va_start(args, format);
+    vsnprintf(text, sizeof text, format, args);
+    va_end(args);
+    r->report(text, r->context);
+    r->count++;
+}
+
+// The file's structure: a header, whole records, nothing after them.
+// Returns false when the sectors cannot be looked at.
+bool CheckStructure(const LevelImage& image, Reporter* r)
+{
+    if (!image.hasHeader) {
+        Report(r, "truncated: %lu bytes, the header needs %d", static_cast<unsigned long>(image.size),
+               static_cast<int>(LEVEL_HEADER_SIZE));
+        return false;
+    }
+    if (image.version != LEVEL_VERSION)
+        Report(r, "version %u, expected %d", image.version, static_cast<int>(LEVEL_VERSION));
+    if (image.sectorCount > MAX_SECTORS) {
+        Report(r, "%u sectors, more than %d", image.sectorCount, static_cast<int>(MAX_SECTORS));
+        return false;
+    }
+    if (image.size < image.claimedSize) {
+        Report(r, "truncated: %lu bytes, %u sectors and %u portals need %lu", static_cast<unsigned long>(image.size),
+               image.sectorCount, image.portalCount, static_cast<unsigned long>(image.claimedSize));
+    } else if (image.size > image.claimedSize) {
+        unsigned long extra = static_cast<unsigned long>(image.size - image.claimedSize);
+        Report(r, "%lu trailing byte%s after the portals", extra, extra == 1 ? "" : "s");
+    }
+    return image.sectorsPresent == image.sectorCount;
+}
+
+void CheckSectors(const Level& level, Reporter* r)
+{
+    for (int i = 0; i < level.sectorCount; i++) {
+        const Sector& s = level.sectors[i];
+        if (s.right <= s.left || s.bottom <= s.top)
+            Report(r, "sector %d: empty rectangle, left %u top %u right %u bottom %u", i, s.left, s.top, s.right,
+                   s.bottom);
+        if (s.floorHeight > s.ceilingHeight)
+            Report(r, "sector %d: floor %u above ceiling %u", i, s.floorHeight, s.ceilingHeight);
+    }
+    // Half-open rectangles intersect when both ranges share a positive length.
+    for (int i = 0; i < level.sectorCount; i++) {
+        const Sector& a = level.sectors[i];
+        for (int j = i + 1; j < level.sectorCount; j++) {
+            const Sector& b = level.sectors[j];
+            bool columns = (a.left > b.left ? a.left : b.left) < (a.right < b.right ? a.right : b.right);
+            bool rows = (a.top > b.top ? a.top : b.top) < (a.bottom < b.bottom ? a.bottom : b.bottom);
+            if (columns && rows)
+                Report(r, "sectors %d and %d intersect", i, j);
+        }
+    }
+    if (FindSectorAt(&level, level.startX, level.startY) == NO_SECTOR)
+        Report(r, "start cell (%u, %u) lies in no sector", level.startX, level.startY);
+}
+
+void DescribePortal(const Portal* p, char* text, size_t size)
+{
+    if (p)
+        snprintf(text, size, "{%u, %u, %u, %u, %u}", p->offsetX, p->offsetY, p->length, p->sector, p->twin);
+    else
+        snprintf(text, size, "none");
+}
+
+// The stored portals against those the builder derives from the sectors.
+void CheckPortals(const LevelImage& image, Level* level, Reporter* r)
+{
+    BuildPortals(level);
+    size_t stored = image.portalCount;
+    size_t derived = level->portalCount;
+    for (size_t i = 0; i < stored || i < derived; i++) {
+        Portal have = i < stored ? GetImagePortal(image, i) : Portal();
+        const Portal* want = i < derived ? &level->portals[i] : nullptr;
+        if (i < stored && want && memcmp(&have, want, sizeof have) == 0)
+            continue;
+        char haveText[64], wantText[64];
+        DescribePortal(i < stored ? &have : nullptr, haveText, sizeof haveText);
+        DescribePortal(want, wantText, sizeof wantText);
+        Report(r, "stored portals differ from the derived ones: %lu stored, %lu derived, first at portal %lu: "
+               "stored %s, derived %s", static_cast<unsigned long>(stored), static_cast<unsigned long>(derived),
+               static_cast<unsigned long>(i), haveText, wantText);
+        return;
+    }
+}
+
+}  // namespace
+
+int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context)
+{
+    Reporter r = {report, context, 0};
+    LevelImage image;
+    ReadLevelImage(bytes, size, &image);
+    if (!CheckStructure(image, &r))
+        return r.count;
+
+    Level level = NewLevel();
+    level.startX = static_cast<uint16_t>(image.startX);
+    level.startY = static_cast<uint16_t>(image.startY);
+    level.sectorCount = static_cast<uint16_t>(image.sectorCount);
+    for (size_t i = 0; i < image.sectorCount; i++)
+        level.sectors[i] = GetImageSector(image, i);
+    CheckSectors(level, &r);
+    if (image.portalsPresent == image.portalCount)
+        CheckPortals(image, &level, &r);
+    return r.count;
+}

@@ -1,0 +1,18 @@
+// The checks of `vrktool check`, on the bytes of one file, so a fuzzer or a
+// test can call them without touching the disk.
+#ifndef QUILLMARCH_LEVEL_CHECK_H
+#define QUILLMARCH_LEVEL_CHECK_H
+
+#include <stddef.h>
+
+// Receives each problem as one line of text without the file name.
+typedef void (*LevelProblemCallback)(const char* problem, void* context);
+
+// Reports every problem of the file image through report, in a fixed order:
+// a cut-short file, the version, too many sectors, trailing bytes, then per
+// sector an empty rectangle or a floor above its ceiling, intersecting
+// pairs, a start cell outside every sector, and stored portals that differ
+// from the ones the sectors give. Returns how many it reported.
+int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context = nullptr);
+
+#endif

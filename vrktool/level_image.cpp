@@ -1,0 +1,45 @@
+#include "level_image.h"
+
+#include "level_file.h"
+
+static unsigned GetU16(const unsigned char* bytes)
+{
+    return static_cast<unsigned>(bytes[0]) | static_cast<unsigned>(bytes[1]) << 8;
+}
+
+static size_t WholeRecords(size_t available, unsigned claimed)
+{
+    size_t whole = available / LEVEL_RECORD_SIZE;
+    return whole < claimed ? whole : claimed;
+}
+
+void ReadLevelImage(const unsigned char* bytes, size_t size, LevelImage* image)
+{
+    *image = LevelImage();
+    image->bytes = bytes;
+    image->size = size;
+    image->hasHeader = size >= LEVEL_HEADER_SIZE;
+    if (!image->hasHeader)
+        return;
+    image->version = bytes[0];
+    image->startX = GetU16(bytes + 1);
+    image->startY = GetU16(bytes + 3);
+    image->sectorCount = GetU16(bytes + 5);
+    image->portalCount = GetU16(bytes + 7);
+    size_t sectorBytes = static_cast<size_t>(LEVEL_RECORD_SIZE) * image->sectorCount;
+    image->claimedSize = LEVEL_HEADER_SIZE + sectorBytes + static_cast<size_t>(LEVEL_RECORD_SIZE) * image->portalCount;
+    size_t afterHeader = size - LEVEL_HEADER_SIZE;
+    image->sectorsPresent = WholeRecords(afterHeader, image->sectorCount);
+    image->portalsPresent = afterHeader >= sectorBytes ? WholeRecords(afterHeader - sectorBytes, image->portalCount) : 0;
+}
+
+Sector GetImageSector(const LevelImage& image, size_t i)
+{
+    return ReadSectorRecord(image.bytes + LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * i);
+}
+
+Portal GetImagePortal(const LevelImage& image, size_t i)
+{
+    return ReadPortalRecord(image.bytes + LEVEL_HEADER_SIZE +
+                            LEVEL_RECORD_SIZE * (static_cast<size_t>(image.sectorCount) + i));
+}

@@ -1,0 +1,80 @@
+#include "level_info.h"
+
+#include "level_file.h"
+#include "level_image.h"
+
+static unsigned long MissingFrom(const LevelImage& image)
+{
+    return static_cast<unsigned long>(image.hasHeader ? image.claimedSize : static_cast<size_t>(LEVEL_HEADER_SIZE));
+}
+
+static unsigned long TrailingBytes(const LevelImage& image)
+{
+    return static_cast<unsigned long>(image.hasHeader && image.size > image.claimedSize ? image.size - image.claimedSize : 0);
+}
+
+static bool IsTruncated(const LevelImage& image)
+{
+    return !image.hasHeader || image.size < image.claimedSize;
+}
+
+static void PrintText(FILE* out, const LevelImage& image)
+{
+    fprintf(out, "size %lu\n", static_cast<unsigned long>(image.size));
+    if (image.hasHeader) {
+        fprintf(out, "version %u\nstart %u %u\nsectors %u\nportals %u\n", image.version, image.startX, image.startY,
+                image.sectorCount, image.portalCount);
+    }
+    for (size_t i = 0; i < image.sectorsPresent; i++) {
+        Sector s = GetImageSector(image, i);
+        fprintf(out, "sector %lu: left %u top %u right %u bottom %u floorHeight %u ceilingHeight %u\n",
+                static_cast<unsigned long>(i), s.left, s.top, s.right, s.bottom, s.floorHeight, s.ceilingHeight);
+    }
+    for (size_t i = 0; i < image.portalsPresent; i++) {
+        Portal p = GetImagePortal(image, i);
+        fprintf(out, "portal %lu: offsetX %u offsetY %u length %u sector %u twin %u\n", static_cast<unsigned long>(i),
+                p.offsetX, p.offsetY, p.length, p.sector, p.twin);
+    }
+    if (IsTruncated(image))
+        fprintf(out, "truncated: %lu bytes needed\n", MissingFrom(image));
+    if (TrailingBytes(image))
+        fprintf(out, "trailing bytes %lu\n", TrailingBytes(image));
+}
+
+static void PrintJson(FILE* out, const LevelImage& image)
+{
+    fprintf(out, "{\n  \"size\": %lu,\n", static_cast<unsigned long>(image.size));
+    if (image.hasHeader) {
+        fprintf(out, "  \"version\": %u,\n  \"startX\": %u,\n  \"startY\": %u,\n  \"sectorCount\": %u,\n"
+                     "  \"portalCount\": %u,\n",
+                image.version, image.startX, image.startY, image.sectorCount, image.portalCount);
+    } else {
+        fprintf(out, "  \"version\": null,\n  \"startX\": null,\n  \"startY\": null,\n  \"sectorCount\": null,\n"
+                     "  \"portalCount\": null,\n");
+    }
+    fprintf(out, "  \"sectors\": [");
+    for (size_t i = 0; i < image.sectorsPresent; i++) {
+        Sector s = GetImageSector(image, i);
+        fprintf(out, "%s\n    {\"left\": %u, \"top\": %u, \"right\": %u, \"bottom\": %u, \"floorHeight\": %u, "
+                     "\"ceilingHeight\": %u}",
+                i ? "," : "", s.left, s.top, s.right, s.bottom, s.floorHeight, s.ceilingHeight);
+    }
+    fprintf(out, "%s],\n  \"portals\": [", image.sectorsPresent ? "\n  " : "");
+    for (size_t i = 0; i < image.portalsPresent; i++) {
+        Portal p = GetImagePortal(image, i);
+        fprintf(out, "%s\n    {\"offsetX\": %u, \"offsetY\": %u, \"length\": %u, \"sector\": %u, \"twin\": %u}",
+                i ? "," : "", p.offsetX, p.offsetY, p.length, p.sector, p.twin);
+    }
+    fprintf(out, "%s],\n  \"truncated\": %s,\n  \"trailingBytes\": %lu\n}\n", image.portalsPresent ? "\n  " : "",
+            IsTruncated(image) ? "true" : "false", TrailingBytes(image));
+}
+
+void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t size, bool json)
+{
+    LevelImage image;
+    ReadLevelImage(bytes, size, &image);
+    if (json)
+        PrintJson(out, image);
+    else
+        PrintText(out, image);
+}

@@ -1,0 +1,13 @@
+// What `vrktool info` prints: every field and record a .vrk file holds, in
+// a fixed order and format, so the text can stand in for the file in diffs.
+#ifndef QUILLMARCH_LEVEL_INFO_H
+#define QUILLMARCH_LEVEL_INFO_H
+
+#include <stddef.h>
+#include <stdio.h>
+
+// Prints the file image as lines of text, or as one JSON document. A file
+// cut short shows the records it holds whole and says what is missing.
+void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t size, bool json);
+
+#endif
