@@ -23,22 +23,21 @@ bool SpansShare(int aStart, int aEnd, int bStart, int bEnd)
 }
 
 // The edge that P shares with S, seen from S, tried above, right, below,
-// left in that order. Returns false when they share none.
+// left in that order. Returns false when they share none. The cheap test
+// that one side meets the other comes first: most pairs fail it.
 bool FindSharedEdge(const Sector& s, const Sector& p, SharedEdge* edge)
 {
-    bool xSpan = SpansShare(s.left, s.right, p.left, p.right);
-    bool ySpan = SpansShare(s.top, s.bottom, p.top, p.bottom);
     int x0, y0, x1, y1;
-    if (s.top == p.bottom && xSpan) {
+    if (s.top == p.bottom && SpansShare(s.left, s.right, p.left, p.right)) {
         x0 = Max(s.left, p.left); y0 = s.top;
         x1 = Min(s.right, p.right); y1 = s.top;
-    } else if (s.right == p.left && ySpan) {
+    } else if (s.right == p.left && SpansShare(s.top, s.bottom, p.top, p.bottom)) {
         x0 = s.right; y0 = Max(s.top, p.top);
         x1 = s.right; y1 = Min(s.bottom, p.bottom);
-    } else if (s.bottom == p.top && xSpan) {
+    } else if (s.bottom == p.top && SpansShare(s.left, s.right, p.left, p.right)) {
         x0 = Max(s.left, p.left); y0 = s.bottom;
         x1 = Min(s.right, p.right); y1 = s.bottom;
-    } else if (s.left == p.right && ySpan) {
+    } else if (s.left == p.right && SpansShare(s.top, s.bottom, p.top, p.bottom)) {
         x0 = s.left; y0 = Max(s.top, p.top);
         x1 = s.left; y1 = Min(s.bottom, p.bottom);
     } else {
