@@ -31,9 +31,17 @@ protected:
     // hold the edited level.
     void ExpectSaveAsSucceeds(const Bytes& original);
 
+    // The file holds exactly `expected`; a difference is reported by its
+    // size and first differing offset, levels being too long to print.
+    void ExpectSameBytes(const std::string& path, const Bytes& expected);
+
     // The names in the folder, other than "." and "..".
     std::vector<std::string> ListFolder(const std::string& folder) const;
 };
+
+// The first offset where the two differ, counting a missing byte as a
+// difference; -1 when they are the same.
+long FirstDifference(const Bytes& expected, const Bytes& actual);
 
 // Everything before the last backslash.
 std::string FolderOf(const std::string& path);

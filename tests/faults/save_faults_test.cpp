@@ -27,10 +27,10 @@ TEST_F(SaveFaults, ReadOnlyTargetIsKeptAndSaveAsRescuesTheLevel)
     ExpectNothingLost(path, kOriginal, "locked.vrk");
     // The path was kept: the next Save goes to it again, without a dialog.
     ExpectSaveRefused(false);
-    ExpectFileBytes(path, kOriginal);
+    ExpectSameBytes(path, kOriginal);
 
     ExpectSaveAsSucceeds(kOriginal);
-    ExpectFileBytes(path, kOriginal);
+    ExpectSameBytes(path, kOriginal);
     EXPECT_NE(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_READONLY, 0u) << "the file lost its read-only mark";
     SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
@@ -50,7 +50,7 @@ TEST_F(SaveFaults, MissingFolderCreatesNothingAndSaveAsRescuesTheLevel)
     ExpectNothingLost(moved + "\\hall.vrk", kOriginal, "hall.vrk");
 
     ExpectSaveAsSucceeds(kOriginal);
-    ExpectFileBytes(moved + "\\hall.vrk", kOriginal);
+    ExpectSameBytes(moved + "\\hall.vrk", kOriginal);
 }
 
 TEST_F(SaveFaults, TargetHeldOpenWithoutSharingIsKeptAndSaveSucceedsOnceReleased)
@@ -70,6 +70,6 @@ TEST_F(SaveFaults, TargetHeldOpenWithoutSharingIsKeptAndSaveSucceedsOnceReleased
     ASSERT_TRUE(TypeChordInto(editor_.window, {VK_CONTROL, 'S'})) << "Ctrl+S could not be typed";
     ExpectTitle("busy.vrk", false);
     ExpectNoDialog();
-    ExpectFileBytes(path, EditedLevel(kOriginal));
+    ExpectSameBytes(path, EditedLevel(kOriginal));
     EXPECT_EQ(ListFolder(folder_).size(), 1u) << "files beside the level after the good save";
 }
