@@ -1,0 +1,385 @@
+// The resources read back from the built Quillmarch.exe, loaded as a data
+// file: menu, accelerators, dialogs, strings, icons and the version block.
+#include <gtest/gtest.h>
+
+#include <string.h>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "resource.h"
+
+namespace {
+
+class Resources : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        module_ = LoadLibraryExA(GetEditorPath().c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    }
+    static void TearDownTestSuite()
+    {
+        if (module_)
+            FreeLibrary(module_);
+        module_ = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_NE(nullptr, module_) << "cannot load " << GetEditorPath() << " as a data file";
+    }
+
+    // The raw bytes of a resource, empty when it is missing.
+    static std::vector<unsigned char> Raw(LPCSTR type, int id)
+    {
+        HRSRC found = FindResourceA(module_, MAKEINTRESOURCEA(id), type);
+        if (!found)
+            return {};
+        HGLOBAL loaded = LoadResource(module_, found);
+        auto* bytes = static_cast<const unsigned char*>(LockResource(loaded));
+        return std::vector<unsigned char>(bytes, bytes + SizeofResource(module_, found));
+    }
+
+    static HMODULE module_;
+};
+
+HMODULE Resources::module_ = nullptr;
+
+unsigned Word(const std::vector<unsigned char>& b, size_t at)
+{
+    return at + 1 < b.size() ? b[at] | b[at + 1] << 8 : 0xFFFFFFFFu;
+}
+
+unsigned Dword(const std::vector<unsigned char>& b, size_t at)
+{
+    return Word(b, at) | Word(b, at + 2) << 16;
+}
+
+TEST_F(Resources, Strings)
+{
+    struct Case { int id; const char* text; };
+    const Case cases[] = {{IDS_APP_TITLE, "Quillmarch"}, {IDS_WINDOW_CLASS, "QUILLMARCH"}};
+    for (const Case& c : cases) {
+        char text[100] = "";
+        LoadStringA(module_, c.id, text, sizeof text);
+        EXPECT_STREQ(c.text, text) << "string " << c.id;
+    }
+}
+
+TEST_F(Resources, MenuTextsIdsAndStates)
+{
+    HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
+    ASSERT_NE(nullptr, menu) << "menu 109";
+    struct Item { const char* text; int id; UINT state; };  // id 0: separator
+    struct Popup { const char* text; std::vector<Item> items; };
+    const std::vector<Popup> popups = {
+        {"&File", {{"&New\tCtrl+N", 32771, 0},
+                   {"&Open...\tCtrl+O", 32772, 0},
+                   {"&Save\tCtrl+S", 32773, 0},
+                   {"&Save As...\tCtrl+Shift+S", 32774, 0},
+                   {"", 0, MF_SEPARATOR},
+                   {"E&xit", 105, 0}}},
+        {"&Edit", {{"&Sector Properties...", 32781, MF_GRAYED}}},
+        {"&Help", {{"&About ...", 104, 0}}},
+    };
+    ASSERT_EQ(static_cast<int>(popups.size()), GetMenuItemCount(menu)) << "popups on the bar";
+    for (size_t p = 0; p < popups.size(); p++) {
+        char text[100] = "";
+        GetMenuStringA(menu, static_cast<UINT>(p), text, sizeof text, MF_BYPOSITION);
+        EXPECT_STREQ(popups[p].text, text) << "popup " << p;
+        HMENU sub = GetSubMenu(menu, static_cast<int>(p));
+        ASSERT_NE(nullptr, sub) << "popup " << popups[p].text;
+        ASSERT_EQ(static_cast<int>(popups[p].items.size()), GetMenuItemCount(sub))
+            << "items under " << popups[p].text;
+        for (size_t i = 0; i < popups[p].items.size(); i++) {
+            const Item& item = popups[p].items[i];
+            UINT position = static_cast<UINT>(i);
+            text[0] = '\0';
+            GetMenuStringA(sub, position, text, sizeof text, MF_BYPOSITION);
+            EXPECT_STREQ(item.text, text) << popups[p].text << " item " << i;
+            UINT state = GetMenuState(sub, position, MF_BYPOSITION);
+            if (item.id == 0) {
+                EXPECT_NE(0u, state & MF_SEPARATOR) << popups[p].text << " item " << i;
+                continue;
+            }
+            EXPECT_EQ(item.id, static_cast<int>(GetMenuItemID(sub, static_cast<int>(i))))
+                << "command of " << item.text;
+            EXPECT_EQ(item.state, state & (MF_GRAYED | MF_SEPARATOR)) << "state of " << item.text;
+        }
+    }
+    DestroyMenu(menu);
+}
+
+TEST_F(Resources, SixAcceleratorsWithTheirFlags)
+{
+    std::vector<unsigned char> raw = Raw(RT_ACCELERATOR, IDR_ACCELERATORS);
+    struct Entry { unsigned flags, key, id; };
+    const Entry expected[] = {
+        {FALT | FNOINVERT, '/', 104},
+        {FALT | FNOINVERT, '?', 104},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'N', 32771},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'O', 32772},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'S', 32773},
+        {FVIRTKEY | FSHIFT | FCONTROL | FNOINVERT, 'S', 32774},
+    };
+    const unsigned lastEntry = 0x80;
+    ASSERT_EQ(sizeof expected / sizeof expected[0] * 8, raw.size()) << "bytes of table 109";
+    for (size_t i = 0; i < 6; i++) {
+        unsigned flags = Word(raw, i * 8), key = Word(raw, i * 8 + 2), id = Word(raw, i * 8 + 4);
+        unsigned wantFlags = expected[i].flags | (i == 5 ? lastEntry : 0);
+        EXPECT_EQ(wantFlags, flags) << "flags of entry " << i;
+        EXPECT_EQ(expected[i].key, key) << "key of entry " << i;
+        EXPECT_EQ(expected[i].id, id) << "command of entry " << i;
+    }
+    HACCEL table = LoadAcceleratorsA(module_, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    ASSERT_NE(nullptr, table);
+    EXPECT_EQ(6, CopyAcceleratorTableA(table, nullptr, 0)) << "entries the system loads";
+    DestroyAcceleratorTable(table);
+}
+
+// Each image of an icon group: its size, 16 colours, 4 bits, and an icon
+// the system can build from it.
+TEST_F(Resources, IconsAreSixteenColours)
+{
+    struct Group { int id; std::vector<int> sizes; };
+    const Group groups[] = {{IDI_QUILLMARCH, {32, 16}}, {IDI_SMALL, {16}}};
+    for (const Group& g : groups) {
+        std::vector<unsigned char> dir = Raw(RT_GROUP_ICON, g.id);
+        ASSERT_GE(dir.size(), 6u) << "icon group " << g.id;
+        ASSERT_EQ(g.sizes.size(), Word(dir, 4)) << "images in icon group " << g.id;
+        for (size_t i = 0; i < g.sizes.size(); i++) {
+            size_t e = 6 + i * 14;
+            SCOPED_TRACE("icon group " + std::to_string(g.id) + " image " + std::to_string(i));
+            EXPECT_EQ(static_cast<unsigned>(g.sizes[i]), dir[e]) << "width";
+            EXPECT_EQ(static_cast<unsigned>(g.sizes[i]), dir[e + 1]) << "height";
+            EXPECT_EQ(16u, dir[e + 2]) << "colour count";
+            EXPECT_EQ(4u, Word(dir, e + 6)) << "bits per pixel";
+            std::vector<unsigned char> image = Raw(RT_ICON, static_cast<int>(Word(dir, e + 12)));
+            ASSERT_GE(image.size(), 40u) << "icon image bytes";
+            EXPECT_EQ(static_cast<unsigned>(g.sizes[i]), Dword(image, 4)) << "bitmap width";
+            EXPECT_EQ(4u, Word(image, 14)) << "bitmap bits per pixel";
+            HICON icon = CreateIconFromResourceEx(image.data(), static_cast<DWORD>(image.size()),
+                                                  TRUE, 0x00030000, g.sizes[i], g.sizes[i], 0);
+            EXPECT_NE(nullptr, icon) << "the system cannot build the icon";
+            if (icon)
+                DestroyIcon(icon);
+        }
+    }
+}
+
+std::string VersionString(const std::vector<unsigned char>& info, const char* key)
+{
+    std::string path = std::string("\\StringFileInfo\\040904b0\\") + key;
+    char* value = nullptr;
+    UINT length = 0;
+    if (!VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return "(missing)";
+    return value ? std::string(value) : std::string();
+}
+
+TEST_F(Resources, VersionBlock)
+{
+    std::string exe = GetEditorPath();
+    DWORD size = GetFileVersionInfoSizeA(exe.c_str(), nullptr);
+    ASSERT_GT(size, 0u) << "no version block in " << exe;
+    std::vector<unsigned char> info(size);
+    ASSERT_TRUE(GetFileVersionInfoA(exe.c_str(), 0, size, info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
+    EXPECT_EQ(0x00010000u, fixed->dwFileVersionMS) << "file version 1.0";
+    EXPECT_EQ(0x00000000u, fixed->dwFileVersionLS) << "file version .0.0";
+    EXPECT_EQ(0x00000001u, fixed->dwProductVersionMS) << "product version 0.1";
+    EXPECT_EQ(0x00010000u, fixed->dwProductVersionLS) << "product version .1.0";
+    EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType) << "file type";
+
+    struct Case { const char* key; const char* value; };
+    const Case cases[] = {
+        {"Comments", "Level editor for the VRK engine"},
+        {"CompanyName", ""},
+        {"FileDescription", "Quillmarch"},
+        {"FileVersion", "1.0.0.0"},
+        {"InternalName", "Quillmarch"},
+        {"LegalTrademarks", ""},
+        {"OriginalFilename", "Quillmarch.exe"},
+        {"PrivateBuild", ""},
+        {"ProductName", "Quillmarch"},
+        {"ProductVersion", "0.1.1.0"},
+        {"SpecialBuild", ""},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(c.value, VersionString(info, c.key)) << "version string " << c.key;
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation",
+                               reinterpret_cast<void**>(&translation), &length));
+    ASSERT_GE(length, 4u);
+    EXPECT_EQ(0x0409, translation[0]) << "language US English";
+    EXPECT_EQ(1200, translation[1]) << "code page Unicode";
+}
+
+// A dialog template as the system reads it (the classic form).
+struct DialogItem {
+    unsigned style, exStyle;
+    int x, y, cx, cy;
+    int id;
+    std::string className;  // predefined classes by name
+    std::string text;       // an ordinal title reads as "#<n>"
+};
+
+struct DialogTemplate {
+    unsigned style, exStyle;
+    int x, y, cx, cy;
+    std::string title;
+    int pointSize;
+    std::string font;
+    std::vector<DialogItem> items;
+};
+
+class TemplateReader {
+public:
+    explicit TemplateReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
+    unsigned Word() { unsigned w = ::Word(b_, at_); at_ += 2; return w; }
+    unsigned Dword() { unsigned d = ::Dword(b_, at_); at_ += 4; return d; }
+    int Short() { return static_cast<short>(Word()); }
+    void AlignDword() { at_ = (at_ + 3) & ~static_cast<size_t>(3); }
+    bool Done() const { return at_ > b_.size(); }
+
+    // A name or an ordinal: 0xFFFF then a number, or a zero-ended string.
+    std::string NameOrOrdinal()
+    {
+        unsigned first = Word();
+        if (first == 0xFFFF)
+            return "#" + std::to_string(Word());
+        return StringFrom(first);
+    }
+    std::string String() { return StringFrom(Word()); }
+
+private:
+    std::string StringFrom(unsigned c)
+    {
+        std::string text;
+        while (c != 0 && c != 0xFFFFFFFFu) {
+            text += c < 0x80 ? static_cast<char>(c) : '?';
+            c = Word();
+        }
+        return text;
+    }
+    const std::vector<unsigned char>& b_;
+    size_t at_ = 0;
+};
+
+std::string PredefinedClass(const std::string& name)
+{
+    if (name == "#128") return "Button";
+    if (name == "#129") return "Edit";
+    if (name == "#130") return "Static";
+    std::string lower = name;
+    for (char& c : lower)
+        c = static_cast<char>(tolower(c));
+    if (lower == "button") return "Button";
+    if (lower == "edit") return "Edit";
+    if (lower == "static") return "Static";
+    return name;
+}
+
+bool ReadDialog(const std::vector<unsigned char>& bytes, DialogTemplate* d)
+{
+    TemplateReader r(bytes);
+    d->style = r.Dword();
+    d->exStyle = r.Dword();
+    unsigned count = r.Word();
+    d->x = r.Short(); d->y = r.Short(); d->cx = r.Short(); d->cy = r.Short();
+    if (r.NameOrOrdinal() != "" || r.NameOrOrdinal() != "")  // no menu, no own class
+        return false;
+    d->title = r.String();
+    if (d->style & DS_SETFONT) {
+        d->pointSize = static_cast<int>(r.Word());
+        d->font = r.String();
+    }
+    for (unsigned i = 0; i < count; i++) {
+        r.AlignDword();
+        DialogItem item;
+        item.style = r.Dword();
+        item.exStyle = r.Dword();
+        item.x = r.Short(); item.y = r.Short(); item.cx = r.Short(); item.cy = r.Short();
+        item.id = r.Short();
+        item.className = PredefinedClass(r.NameOrOrdinal());
+        item.text = r.NameOrOrdinal();
+        unsigned extra = r.Word();
+        for (unsigned k = 0; k < extra; k += 2)
+            r.Word();
+        d->items.push_back(item);
+    }
+    return !r.Done();
+}
+
+void ExpectDialog(const DialogTemplate& want, const DialogTemplate& got)
+{
+    EXPECT_EQ(want.style, got.style) << "dialog style";
+    EXPECT_EQ(0u, got.exStyle) << "dialog extended style";
+    EXPECT_EQ(want.x, got.x); EXPECT_EQ(want.y, got.y);
+    EXPECT_EQ(want.cx, got.cx) << "width"; EXPECT_EQ(want.cy, got.cy) << "height";
+    EXPECT_EQ(want.title, got.title) << "caption";
+    EXPECT_EQ(want.pointSize, got.pointSize) << "font size";
+    EXPECT_EQ(want.font, got.font) << "font";
+    ASSERT_EQ(want.items.size(), got.items.size()) << "controls";
+    for (size_t i = 0; i < want.items.size(); i++) {
+        const DialogItem& w = want.items[i];
+        const DialogItem& g = got.items[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + w.className + " \"" + w.text + "\")");
+        EXPECT_EQ(w.style | WS_CHILD | WS_VISIBLE, g.style) << "style";
+        EXPECT_EQ(0u, g.exStyle) << "extended style";
+        EXPECT_EQ(w.x, g.x); EXPECT_EQ(w.y, g.y); EXPECT_EQ(w.cx, g.cx); EXPECT_EQ(w.cy, g.cy);
+        EXPECT_EQ(w.id, g.id) << "id";
+        EXPECT_EQ(w.className, g.className) << "class";
+        EXPECT_EQ(w.text, g.text) << "text";
+    }
+}
+
+TEST_F(Resources, AboutDialogTemplate)
+{
+    DialogTemplate got = {};
+    ASSERT_TRUE(ReadDialog(Raw(RT_DIALOG, IDD_ABOUT), &got)) << "dialog 103 cannot be read";
+    ASSERT_EQ(4u, got.items.size());
+    // The credit line names whoever made it: check its fixed part, then take it.
+    const std::string lines = "Quillmarch (in development)\nLevel editor for the VRK Engine\n\n"
+                              "Created by ";
+    EXPECT_EQ(lines, got.items[1].text.substr(0, lines.size())) << "the text's fixed lines";
+    EXPECT_GT(got.items[1].text.size(), lines.size()) << "the author's name after \"Created by \"";
+    EXPECT_EQ(std::string::npos, got.items[1].text.find('\n', lines.size()))
+        << "the credit line is the last";
+
+    DialogTemplate want = {DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
+                           22, 17, 230, 75, "About Quillmarch", 8, "MS Sans Serif", {}};
+    want.items = {
+        {SS_ICON, 0, 14, 9, 21, 20, 2, "Static", "#107"},
+        {SS_CENTER | SS_NOPREFIX | SS_SUNKEN | WS_GROUP, 0, 49, 10, 119, 36, -1, "Static",
+         got.items[1].text},
+        {SS_CENTER | WS_GROUP, 0, 49, 54, 119, 8, -1, "Static", "\"IT'S REAL THIS TIME\""},
+        {BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 176, 9, 51, 18, 1, "Button", "OK"},
+    };
+    ExpectDialog(want, got);
+}
+
+TEST_F(Resources, SectorPropertiesDialogTemplate)
+{
+    DialogTemplate got = {};
+    ASSERT_TRUE(ReadDialog(Raw(RT_DIALOG, IDD_SECTOR_PROPERTIES), &got))
+        << "dialog 133 cannot be read";
+    const unsigned edit = ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
+    DialogTemplate want = {WS_POPUP | DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
+                           0, 0, 186, 65, "Sector Properties", 8, "MS Sans Serif", {}};
+    want.items = {
+        {BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 129, 11, 50, 14, 1, "Button", "OK"},
+        {BS_PUSHBUTTON | WS_TABSTOP, 0, 129, 28, 50, 14, 2, "Button", "Cancel"},
+        {BS_GROUPBOX, 0, 7, 7, 120, 51, -1, "Button", "Geometry"},
+        {edit, 0, 82, 19, 38, 12, 1000, "Edit", ""},
+        {SS_LEFT | WS_GROUP, 0, 13, 20, 53, 11, -1, "Static", "Floor Height"},
+        {edit, 0, 81, 37, 39, 12, 1001, "Edit", ""},
+        {SS_LEFT | WS_GROUP, 0, 13, 38, 53, 11, -1, "Static", "Ceiling Height"},
+    };
+    ExpectDialog(want, got);
+}
+
+}  // namespace
