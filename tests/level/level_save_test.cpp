@@ -90,6 +90,22 @@ TEST(LevelSave, SaveIntoMissingFolderFails)
     FreeLevel(&level);
 }
 
+TEST(LevelSave, FolderInTheWayIsNotReplaced)
+{
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    ASSERT_TRUE(std::filesystem::create_directory(target));
+    WriteFileBytes(folder.Path("level.vrk/inside.txt"), Bytes{7});
+    Level level = NewLevel();
+    MakeEditedLevel(&level);
+    LevelSnapshot before = TakeSnapshot(level);
+    EXPECT_EQ(-1, SaveLevel(&level, target.c_str()));
+    EXPECT_EQ("", DescribeChange(before, level));
+    EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names()) << "no temporary file is left";
+    EXPECT_EQ("07", HexBytes(ReadFileBytes(folder.Path("level.vrk/inside.txt"))));
+    FreeLevel(&level);
+}
+
 TEST(LevelSave, ShorterLevelReplacesLongerFileWhole)
 {
     ScratchFolder folder;
