@@ -24,7 +24,8 @@ done
 build=build/fuzz
 fuzzer=$build/tests/fuzz/level_reader_fuzz
 cmake --preset fuzz >/dev/null || exit 1
-cmake --build --preset fuzz -j "${JOBS:-2}" >/dev/null || { cmake --build --preset fuzz -j 1; exit 1; }
+targets="--target level_reader_fuzz --target make_fuzz_corpus"
+cmake --build --preset fuzz -j "${JOBS:-2}" $targets >/dev/null || { cmake --build --preset fuzz -j 1 $targets; exit 1; }
 
 # The seeds are made by the level code itself; a change there that alters
 # them shows here rather than going unnoticed.

@@ -1,7 +1,8 @@
 // Hands arbitrary bytes to the level reader, through memory and through a
-// real file, then builds portals and saves, checking at each step what a
-// user or the engine could observe: the level after a refused file, the
-// warnings, the bytes written back, the portal pairs.
+// real file, and to the checks of `vrktool check`; then builds portals and
+// saves, checking at each step what a user or the engine could observe: the
+// level after a refused file, the warnings, the bytes written back, the
+// portal pairs, and that the checker finds no fault in what the editor saves.
 #include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -12,6 +13,7 @@
 #include "fuzz_check.h"
 #include "fuzz_files.h"
 #include "level.h"
+#include "level_check.h"
 #include "level_file.h"
 #include "portals.h"
 
@@ -218,6 +220,39 @@ void CheckLoadFromFile(const uint8_t* data, size_t size, const Claim& claim, con
     FreeLevel(&level);
 }
 
+// What `vrktool check` said about one file image.
+struct CheckerFindings {
+    int count;
+    int structural;  // a cut-short file, trailing bytes, too many sectors, stale portals
+};
+
+void CollectProblem(const char* problem, void* context)
+{
+    CheckerFindings* findings = static_cast<CheckerFindings*>(context);
+    size_t length = strlen(problem);
+    FUZZ_CHECK(length > 0 && length < 256, "a problem line of %zu characters", length);
+    findings->count++;
+    if (strncmp(problem, "truncated", 9) == 0 || strstr(problem, "trailing byte") ||
+        strstr(problem, "sectors, more than") || strncmp(problem, "stored portals differ", 21) == 0)
+        findings->structural++;
+}
+
+CheckerFindings RunChecker(const uint8_t* data, size_t size)
+{
+    CheckerFindings findings = {0, 0};
+    int count = CheckLevelBytes(data, size, CollectProblem, &findings);
+    FUZZ_CHECK(count == findings.count, "CheckLevelBytes: returned %d, reported %d", count, findings.count);
+    return findings;
+}
+
+// Any file the reader refuses is one the checker finds fault with.
+void CheckCheckerAgrees(const uint8_t* data, size_t size, const Claim& claim)
+{
+    CheckerFindings findings = RunChecker(data, size);
+    if (!claim.acceptable)
+        FUZZ_CHECK(findings.structural > 0, "a file the reader refuses passes the structural checks");
+}
+
 // Saved after the portals are built, the file holds exactly the serialized
 // level and reads back to the same sectors.
 void CheckSave(Level* level)
@@ -237,6 +272,10 @@ void CheckSave(Level* level)
     FUZZ_CHECK(back.sectorCount == level->sectorCount &&
                    memcmp(back.sectors, level->sectors, sizeof(Sector) * back.sectorCount) == 0,
                "a saved level reads back with other sectors");
+    // What the editor writes is whole: right length, counts, current portals.
+    CheckerFindings findings = RunChecker(expected, size);
+    FUZZ_CHECK(findings.structural == 0, "the checker finds %d structural faults in a saved level",
+               findings.structural);
 }
 
 }  // namespace
@@ -273,6 +312,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     }
 
     CheckLoadFromFile(data, size, claim, level);
+    CheckCheckerAgrees(data, size, claim);
 
     if (result == 0) {
         CheckPortals(&level);
