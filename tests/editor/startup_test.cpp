@@ -1,6 +1,7 @@
 // Start-up of the real Quillmarch.exe: the command-line path rules, the level
 // loaded before the window, and the reader's warnings before the window.
 #include "editor_fixture.h"
+#include "screen_pixel.h"
 
 #include <string>
 
@@ -28,25 +29,6 @@ HWND FindAnyWindowOfClass(DWORD processId, const char* className)
     ClassQuery query = {processId, className, nullptr};
     EnumWindows(MatchClass, reinterpret_cast<LPARAM>(&query));
     return query.found;
-}
-
-// The colour on the screen at a client point, polled until it is `expected`
-// (the screen can lag behind the last paint). Returns the last colour read.
-COLORREF WaitForScreenPixel(HWND window, int x, int y, COLORREF expected)
-{
-    POINT p = {x, y};
-    ClientToScreen(window, &p);
-    COLORREF seen = CLR_INVALID;
-    DWORD start = GetTickCount();
-    do {
-        HDC screen = GetDC(nullptr);
-        seen = GetPixel(screen, p.x, p.y);
-        ReleaseDC(nullptr, screen);
-        if (seen == expected)
-            break;
-        Sleep(10);
-    } while (GetTickCount() - start < DRIVER_TIMEOUT_MS);
-    return seen;
 }
 
 class Startup : public EditorTest {
