@@ -17,6 +17,8 @@
 
 enum { DRIVER_TIMEOUT_MS = 8000 };
 
+typedef std::vector<unsigned char> Bytes;
+
 // ---- The editor process -------------------------------------------------
 
 struct EditorProcess {
@@ -90,6 +92,9 @@ void SetDlgItemString(HWND dialog, int controlId, const std::string& text);
 // The control that has the keyboard focus in the window's thread.
 HWND GetFocusOf(HWND window);
 
+// Polls until `control` has the focus; returns the control that has it last.
+HWND WaitForFocusOn(HWND window, HWND control, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
 // ---- The common file dialogs ------------------------------------------
 
 enum { FILE_NAME_FIELD = 0x47c };
@@ -135,11 +140,11 @@ bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths,
 std::string CreateTempFolder();
 void RemoveFolderTree(const std::string& folder);
 
-bool ReadFileBytes(const std::string& path, std::vector<unsigned char>* bytes);
-bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes);
+bool ReadFileBytes(const std::string& path, Bytes* bytes);
+bool WriteFileBytes(const std::string& path, const Bytes& bytes);
 bool FileExists(const std::string& path);
 
 // "01 02 ff" for failure messages.
-std::string FormatBytes(const std::vector<unsigned char>& bytes);
+std::string FormatBytes(const Bytes& bytes);
 
 #endif

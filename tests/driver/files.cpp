@@ -19,10 +19,13 @@ std::string CreateTempFolder()
     }
 }
 
-void RemoveFolderTree(const std::string& folder)
+void RemoveFolderTree(const std::string& path)
 {
-    if (folder.empty())
+    if (path.empty())
         return;
+    // The "\\?\" form reaches folders nested past the usual length limit.
+    bool absolute = path.size() > 2 && path[1] == ':' && path[2] == '\\';
+    std::string folder = absolute ? "\\\\?\\" + path : path;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
@@ -41,7 +44,7 @@ void RemoveFolderTree(const std::string& folder)
     RemoveDirectoryA(folder.c_str());
 }
 
-bool ReadFileBytes(const std::string& path, std::vector<unsigned char>* bytes)
+bool ReadFileBytes(const std::string& path, Bytes* bytes)
 {
     bytes->clear();
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
@@ -57,7 +60,7 @@ bool ReadFileBytes(const std::string& path, std::vector<unsigned char>* bytes)
     return ok;
 }
 
-bool WriteFileBytes(const std::string& path, const std::vector<unsigned char>& bytes)
+bool WriteFileBytes(const std::string& path, const Bytes& bytes)
 {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -76,7 +79,7 @@ bool FileExists(const std::string& path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::string FormatBytes(const std::vector<unsigned char>& bytes)
+std::string FormatBytes(const Bytes& bytes)
 {
     std::string text;
     char hex[4];

@@ -158,6 +158,17 @@ HWND GetFocusOf(HWND window)
     return info.hwndFocus;
 }
 
+HWND WaitForFocusOn(HWND window, HWND control, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    HWND focus = GetFocusOf(window);
+    while (focus != control && GetTickCount() - start < timeoutMs) {
+        Sleep(10);
+        focus = GetFocusOf(window);
+    }
+    return focus;
+}
+
 void ConfirmFileDialog(HWND dialog, const std::string& path)
 {
     SetDlgItemTextA(dialog, FILE_NAME_FIELD, path.c_str());

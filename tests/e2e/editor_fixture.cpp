@@ -80,14 +80,26 @@ void EditorTest::ExpectTitle(const std::string& name, bool modified)
         << "title: expected \"" << expected << "\", got \"" << seen << "\"";
 }
 
-void EditorTest::AnswerBox(const char* caption, const char* text, int button)
+// Checks the caption and text of a box that was found, and answers it.
+static void CheckAndAnswer(HWND box, const char* caption, const char* text, int button)
 {
-    HWND box = WaitForDialog(editor_.processId, caption);
     ASSERT_NE(box, nullptr) << "no box with the caption \"" << caption << "\" appeared";
-    if (text)
+    EXPECT_EQ(GetWindowTitle(box), caption) << "caption of the box";
+    if (text) {
         EXPECT_EQ(GetMessageBoxText(box), text) << "text of the box \"" << caption << "\"";
+    }
     PressDialogButton(box, button);
     EXPECT_TRUE(WaitForWindowGone(box)) << "the box \"" << caption << "\" did not close";
+}
+
+void EditorTest::AnswerBox(const char* caption, const char* text, int button)
+{
+    CheckAndAnswer(WaitForDialog(editor_.processId, caption), caption, text, button);
+}
+
+void EditorTest::AnswerOwnedBox(HWND owner, const char* caption, const char* text, int button)
+{
+    CheckAndAnswer(WaitForOwnedDialog(editor_.processId, owner), caption, text, button);
 }
 
 HWND EditorTest::WaitForFileDialog()
@@ -116,6 +128,13 @@ void EditorTest::SaveThroughDialog(int command, const std::string& name)
     PostCommand(editor_.window, command);
     ChooseInFileDialog(PathOf(name));
     ExpectTitle(name, false);
+}
+
+void EditorTest::SaveAndExpectFile(const std::string& name, const Bytes& expected)
+{
+    PostCommand(editor_.window, IDM_FILE_SAVE);
+    ExpectTitle(name, false);
+    ExpectFileBytes(PathOf(name), expected);
 }
 
 void EditorTest::AddSectorAt(int column, int row)

@@ -11,8 +11,6 @@
 
 #include "driver.h"
 
-typedef std::vector<unsigned char> Bytes;
-
 struct FileSector {
     unsigned left, top, right, bottom, floor, ceiling;
 };
@@ -55,6 +53,9 @@ protected:
     // (when not null) and answers it with the button.
     void AnswerBox(const char* caption, const char* text, int button);
 
+    // The same for a box owned by `owner` (a dialog's own boxes).
+    void AnswerOwnedBox(HWND owner, const char* caption, const char* text, int button);
+
     // The Open or Save dialog, which the main window owns.
     HWND WaitForFileDialog();
 
@@ -65,6 +66,10 @@ protected:
     // Runs the command (Save or Save As), names the file in the Save dialog
     // and waits for the title to show it saved.
     void SaveThroughDialog(int command, const std::string& name);
+
+    // File, Save on a level that has a file name: checks the title and the
+    // file's bytes afterwards.
+    void SaveAndExpectFile(const std::string& name, const Bytes& expected);
 
     // Clicks an empty cell: a new one-cell sector there.
     void AddSectorAt(int column, int row);

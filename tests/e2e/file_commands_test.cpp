@@ -147,9 +147,7 @@ TEST_F(FileCommands, OpenUnreadableFileShowsErrorAndKeepsLevel)
     ExpectNoDialog();
     ExpectTitle("good.vrk", false);
 
-    PostCommand(editor_.window, IDM_FILE_SAVE);
-    ExpectTitle("good.vrk", false);
-    ExpectFileBytes(PathOf("good.vrk"), kOneSectorAt2x3);
+    SaveAndExpectFile("good.vrk", kOneSectorAt2x3);
 }
 
 TEST_F(FileCommands, NewOnUnmodifiedLevelGivesUntitledEmptyLevel)

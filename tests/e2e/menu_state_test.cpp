@@ -1,0 +1,253 @@
+// In-process: the main window created in the test's own process, so the
+// state of its menu can be read (Wine cannot read another process's menu),
+// and a remembered path can be longer than any file dialog returns.
+// Boxes and file dialogs that a command opens are answered from a second
+// thread while the command runs.
+#include <gtest/gtest.h>
+
+#include <shlobj.h>
+
+#include <cstring>
+#include <string>
+#include <thread>
+
+#include "app.h"
+#include "driver.h"
+#include "level_file.h"
+#include "mouse_edit.h"
+#include "resource.h"
+
+namespace {
+
+// Answers the next dialog or box of this process with `button`, from its
+// own thread, and remembers what it showed.
+class Answerer {
+public:
+    explicit Answerer(int button)
+        : thread_([this, button] {
+              HWND box = WaitForAnyDialog(GetCurrentProcessId());
+              if (!box)
+                  return;
+              caption_ = GetWindowTitle(box);
+              text_ = GetMessageBoxText(box);
+              PressDialogButton(box, button);
+          })
+    {
+    }
+    ~Answerer() { Finish(); }
+    void Finish()
+    {
+        if (thread_.joinable())
+            thread_.join();
+    }
+    const std::string& Caption() { Finish(); return caption_; }
+    const std::string& Text() { Finish(); return text_; }
+
+private:
+    std::string caption_;
+    std::string text_;
+    std::thread thread_;
+};
+
+// A drop handle as the shell makes it: DROPFILES, then the path.
+HDROP MakeDrop(const std::string& path)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE | GMEM_ZEROINIT,
+                                 sizeof(DROPFILES) + path.size() + 2);
+    char* block = static_cast<char*>(GlobalLock(memory));
+    DROPFILES* header = reinterpret_cast<DROPFILES*>(block);
+    header->pFiles = sizeof(DROPFILES);
+    std::memcpy(block + sizeof(DROPFILES), path.c_str(), path.size());
+    GlobalUnlock(memory);
+    return static_cast<HDROP>(memory);
+}
+
+}  // namespace
+
+class MenuState : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        HINSTANCE instance = GetModuleHandleA(nullptr);
+        LoadEditorStrings(instance);
+        RegisterMainClass(instance);
+    }
+
+    void SetUp() override
+    {
+        folder_ = CreateTempFolder();
+        ASSERT_FALSE(folder_.empty());
+        ASSERT_TRUE(WriteFileBytes(Path("two.vrk"), kTwoSectors));
+        FreeLevel(&g_level);
+        g_level = NewLevel();
+        ResetEditState();
+        ASSERT_TRUE(CreateMainWindow(GetModuleHandleA(nullptr), SW_SHOWNORMAL));
+        window_ = GetMainWindow();
+        Drop(Path("two.vrk"));  // a level with sectors at cells (0, 0) and (2, 0)
+        ASSERT_EQ(g_level.sectorCount, 2) << "the test level did not load";
+    }
+
+    void TearDown() override
+    {
+        DestroyWindow(window_);
+        // Destroying posted the quit message; left in the queue it would end
+        // the next test's first modal dialog at once.
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        }
+        RemoveFolderTree(folder_);
+    }
+
+    std::string Path(const char* name) const { return folder_ + "\\" + name; }
+
+    void Command(int id) { SendMessageA(window_, WM_COMMAND, MAKEWPARAM(id, 0), 0); }
+    void Drop(const std::string& path)
+    {
+        SendMessageA(window_, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(path)), 0);
+    }
+    void Press(UINT message, int column, int row)
+    {
+        SendMessageA(window_, message, MK_LBUTTON, MAKELPARAM(column * 16 + 8, row * 16 + 8));
+    }
+    void SelectFirstSector()
+    {
+        Press(WM_LBUTTONDOWN, 0, 0);
+        Press(WM_LBUTTONUP, 0, 0);
+        ASSERT_TRUE(IsEnabled()) << "a press on a sector did not enable Sector Properties";
+    }
+    bool IsEnabled()
+    {
+        UINT state = GetMenuState(GetMenu(window_), IDM_SECTOR_PROPERTIES, MF_BYCOMMAND);
+        EXPECT_NE(state, static_cast<UINT>(-1)) << "no Sector Properties item in the menu";
+        return !(state & (MF_GRAYED | MF_DISABLED));
+    }
+
+    const Bytes kTwoSectors = {2, 0, 0, 0, 0, 2, 0, 0, 0,
+                               0, 0, 0, 0, 1, 0, 1, 0, 128, 132,
+                               2, 0, 0, 0, 3, 0, 1, 0, 128, 132};
+    std::string folder_;
+    HWND window_ = nullptr;
+};
+
+TEST_F(MenuState, GrayedAtStartEnabledBySelectingGrayedByEmptyCell)
+{
+    EXPECT_FALSE(IsEnabled()) << "at start";
+    SelectFirstSector();
+    Press(WM_LBUTTONDOWN, 5, 5);  // empty cell: a new sector, nothing selected
+    Press(WM_LBUTTONUP, 5, 5);
+    EXPECT_FALSE(IsEnabled()) << "after a press on an empty cell";
+}
+
+TEST_F(MenuState, NewGrays)
+{
+    SelectFirstSector();
+    Command(IDM_FILE_NEW);
+    EXPECT_FALSE(IsEnabled()) << "after New";
+}
+
+TEST_F(MenuState, OpenGraysWhenCancelled)
+{
+    SelectFirstSector();
+    Answerer cancel(IDCANCEL);
+    Command(IDM_FILE_OPEN);
+    EXPECT_FALSE(IsEnabled()) << "after a cancelled Open";
+}
+
+TEST_F(MenuState, OpenGraysWhenLoadFails)
+{
+    ASSERT_TRUE(WriteFileBytes(Path("short.vrk"), {2, 0}));
+    SelectFirstSector();
+    std::string errorText;
+    std::thread user([this, &errorText] {
+        HWND dialog = WaitForAnyDialog(GetCurrentProcessId());
+        if (!dialog)
+            return;
+        ConfirmFileDialog(dialog, Path("short.vrk"));
+        WaitForWindowGone(dialog);
+        HWND box = WaitForAnyDialog(GetCurrentProcessId());
+        errorText = GetMessageBoxText(box);
+        PressDialogButton(box, IDOK);
+    });
+    Command(IDM_FILE_OPEN);
+    user.join();
+    EXPECT_EQ(errorText, "Unable to read level from file.");
+    EXPECT_FALSE(IsEnabled()) << "after a failed Open";
+}
+
+TEST_F(MenuState, SuccessfulDropGrays)
+{
+    SelectFirstSector();
+    Drop(Path("two.vrk"));
+    EXPECT_FALSE(IsEnabled()) << "after a drop";
+}
+
+TEST_F(MenuState, FailedDropLeavesItEnabled)
+{
+    SelectFirstSector();
+    Answerer error(IDOK);
+    Drop(Path("missing.vrk"));
+    EXPECT_EQ(error.Text(), "Unable to read level from file.");
+    EXPECT_TRUE(IsEnabled()) << "after a drop that loaded nothing";
+}
+
+TEST_F(MenuState, CancelledQuestionLeavesItEnabled)
+{
+    SelectFirstSector();
+    g_level.modified = 1;
+    for (int command : {IDM_FILE_NEW, IDM_FILE_OPEN}) {
+        Answerer cancel(IDCANCEL);
+        Command(command);
+        EXPECT_EQ(cancel.Caption(), "Unsaved changes") << "command " << command;
+        EXPECT_TRUE(IsEnabled()) << "after Cancel to the question, command " << command;
+    }
+}
+
+TEST_F(MenuState, DialogsAndRightClickLeaveItEnabled)
+{
+    SelectFirstSector();
+    {
+        Answerer cancel(IDCANCEL);
+        Command(IDM_SECTOR_PROPERTIES);
+        EXPECT_EQ(cancel.Caption(), "Sector Properties");
+    }
+    EXPECT_TRUE(IsEnabled()) << "after Sector Properties";
+    {
+        Answerer ok(IDOK);
+        Command(IDM_ABOUT);
+        EXPECT_EQ(ok.Caption(), "About Quillmarch");
+    }
+    EXPECT_TRUE(IsEnabled()) << "after About";
+    SendMessageA(window_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
+    EXPECT_TRUE(IsEnabled()) << "after a right click";
+}
+
+// A remembered path longer than the file dialogs' 260 characters is used
+// whole: the save goes to that very file or fails with the message, and
+// never writes to a path cut short.
+class SavePath : public MenuState {};
+
+TEST_F(SavePath, LongRememberedPathIsNeverCutShort)
+{
+    std::string path = folder_ + "\\" + std::string(300, 'y') + ".vrk";
+    ASSERT_EQ(SetLevelFileName(&g_level, path.c_str()), 0);
+    g_level.modified = 1;
+    Answerer answer(IDOK);
+    Command(IDM_FILE_SAVE);
+    answer.Finish();
+
+    Bytes written;
+    if (ReadFileBytes(path, &written)) {
+        EXPECT_EQ(g_level.modified, 0) << "saved, yet still modified";
+    } else {
+        // This system cannot reach such a path: the save must say so.
+        EXPECT_EQ(answer.Text(), "Unable to write level to file.");
+        EXPECT_EQ(g_level.modified, 1) << "not saved, yet not modified";
+    }
+    // Nothing else appeared in the folder (such as the path cut at 259).
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder_ + "\\y*").c_str(), &found);
+    bool stray = search != INVALID_HANDLE_VALUE && std::strlen(found.cFileName) < 300;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+    EXPECT_FALSE(stray) << "a file with a cut-short name was written: " << found.cFileName;
+}
