@@ -16,6 +16,7 @@
 #include "level_check.h"
 #include "level_file.h"
 #include "portals.h"
+#include "structural_problem.h"
 
 namespace {
 
@@ -232,8 +233,7 @@ void CollectProblem(const char* problem, void* context)
     size_t length = strlen(problem);
     FUZZ_CHECK(length > 0 && length < 256, "a problem line of %zu characters", length);
     findings->count++;
-    if (strncmp(problem, "truncated", 9) == 0 || strstr(problem, "trailing byte") ||
-        strstr(problem, "sectors, more than") || strncmp(problem, "stored portals differ", 21) == 0)
+    if (IsStructuralProblem(problem))
         findings->structural++;
 }
 

@@ -1,0 +1,147 @@
+#include "soak_dialogs.h"
+
+#include "resource.h"
+#include "soak_files.h"
+
+namespace {
+
+enum {
+    MAX_DIALOGS_IN_A_ROW = 40,  // more than any chain of boxes the editor can raise
+    MAX_ANSWERS_PER_DIALOG = 6  // a dialog that stays open after that many is cancelled
+};
+
+struct DialogQuery {
+    DWORD processId;
+    HWND enabled;   // first enabled dialog found
+    HWND any;       // first dialog found
+};
+
+BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
+{
+    DialogQuery* query = reinterpret_cast<DialogQuery*>(param);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != query->processId || GetClassNameOf(window) != "#32770")
+        return TRUE;
+    if (!query->any)
+        query->any = window;
+    if (IsWindowEnabled(window)) {
+        query->enabled = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+bool HasControl(HWND dialog, int id)
+{
+    return GetDlgItem(dialog, id) != nullptr;
+}
+
+// A height as a user might type it: mostly in range, sometimes not a
+// number at all.
+std::string RandomHeightText(SoakRandom* random)
+{
+    int kind = random->Below(100);
+    if (kind < 70)
+        return std::to_string(random->Between(0, 255));
+    if (kind < 80)
+        return std::to_string(random->Between(256, 100000));
+    if (kind < 85)
+        return "";
+    if (kind < 90)
+        return "abc";
+    if (kind < 95)
+        return "-" + std::to_string(random->Between(1, 300));
+    return "99999999999999";
+}
+
+void AnswerFileDialog(SoakSession* session, HWND dialog, bool save, int timesAnswered)
+{
+    SoakRandom& random = session->random;
+    if (timesAnswered >= MAX_ANSWERS_PER_DIALOG || random.Percent(25)) {
+        PressButtonNow(dialog, IDCANCEL);
+        return;
+    }
+    std::string path = save ? PickSavePath(session) : PickOpenPath(session);
+    SetDlgItemString(dialog, FILE_NAME_FIELD, path);
+    PressButtonNow(dialog, IDOK);
+}
+
+void AnswerSectorProperties(SoakSession* session, HWND dialog, int timesAnswered)
+{
+    SoakRandom& random = session->random;
+    SetDlgItemString(dialog, IDC_FLOOR_HEIGHT, RandomHeightText(&random));
+    SetDlgItemString(dialog, IDC_CEILING_HEIGHT, RandomHeightText(&random));
+    bool cancel = timesAnswered >= MAX_ANSWERS_PER_DIALOG || random.Percent(25);
+    PressButtonNow(dialog, cancel ? IDCANCEL : IDOK);
+}
+
+// One of the buttons the box has, at random.
+void AnswerMessageBox(SoakSession* session, HWND box)
+{
+    std::vector<int> buttons;
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (HasControl(box, id))
+            buttons.push_back(id);
+    PressButtonNow(box, buttons.empty() ? IDCANCEL : session->random.Pick(buttons));
+}
+
+}  // namespace
+
+HWND FindActiveDialog(DWORD processId)
+{
+    DialogQuery query = {processId, nullptr, nullptr};
+    EnumWindows(MatchDialog, reinterpret_cast<LPARAM>(&query));
+    return query.enabled ? query.enabled : query.any;
+}
+
+void PressButtonNow(HWND dialog, int buttonId)
+{
+    SendNotifyMessageA(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
+                       reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
+}
+
+void AnswerDialog(SoakSession* session, HWND dialog)
+{
+    int times = session->timesAnswered[dialog]++;
+    std::string caption = GetWindowTitle(dialog);
+    if (HasControl(dialog, FILE_NAME_FIELD)) {
+        session->answers[caption]++;
+        AnswerFileDialog(session, dialog, caption.find("Save") != std::string::npos, times);
+    } else if (HasControl(dialog, IDC_FLOOR_HEIGHT)) {
+        session->answers[caption]++;
+        AnswerSectorProperties(session, dialog, times);
+    } else {
+        // A box's text on one line, for the summary.
+        std::string text = GetMessageBoxText(dialog);
+        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
+            text.replace(at, 1, " / ");
+        session->answers[caption + (text.empty() ? "" : ": " + text)]++;
+        AnswerMessageBox(session, dialog);
+    }
+}
+
+bool SettleDialogs(SoakSession* session)
+{
+    HWND previous = nullptr;
+    for (int round = 0; round < MAX_DIALOGS_IN_A_ROW; round++) {
+        if (!CheckEditorAnswers(session))
+            return false;
+        if (!IsWindow(session->editor.window))
+            return true;  // closing: CheckEditorAlive judges the exit
+        HWND dialog = FindActiveDialog(session->editor.processId);
+        if (!dialog)
+            return true;
+        // Answered and hidden: it is on its way out.
+        if (dialog == previous && !IsWindowVisible(dialog)) {
+            if (!WaitForWindowGone(dialog, SOAK_TIMEOUT_MS))
+                return FailSoak(session, "a dialog that was answered never went away: \"" +
+                                             GetWindowTitle(dialog) + "\"");
+            continue;
+        }
+        AnswerDialog(session, dialog);
+        previous = dialog;
+    }
+    return FailSoak(session, "more than 40 dialogs in a row; the last: \"" +
+                                 GetWindowTitle(FindActiveDialog(session->editor.processId)) + "\"");
+}

@@ -1,0 +1,118 @@
+// Drives the real Quillmarch.exe with a seeded stream of random events and
+// checks that it never crashes or hangs and that every file it writes is a
+// whole level.
+//   soak.exe --events N --seed S [--keep]
+// Prints a summary; on a failure, the reason, the last events and the
+// command that repeats the run, and exits with 1.
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+#include "soak_dialogs.h"
+#include "soak_events.h"
+#include "soak_files.h"
+#include "soak_session.h"
+
+namespace {
+
+enum { FILE_CHECK_EVERY = 250 };  // events between checks of the written files
+
+// The title always reads "Quillmarch - NAME" and then a space and "*" or a space.
+bool CheckTitle(SoakSession* session)
+{
+    if (!IsWindow(session->editor.window))
+        return true;
+    std::string title = GetWindowTitle(session->editor.window);
+    const std::string prefix = "Quillmarch - ";
+    size_t n = title.size();
+    bool ok = n >= prefix.size() + 3 && title.compare(0, prefix.size(), prefix) == 0 && title[n - 2] == ' ' &&
+              (title[n - 1] == '*' || title[n - 1] == ' ');
+    return ok || FailSoak(session, "the title is \"" + title + "\"");
+}
+
+bool RunSoak(SoakSession* session)
+{
+    if (!PlantFiles(session) || !StartSoakEditor(session, ""))
+        return false;
+    for (session->event = 1; session->event <= session->eventCount; session->event++) {
+        if (!RunRandomEvent(session) || !SettleDialogs(session) || !CheckEditorAlive(session))
+            return false;
+        session->closeRequested = false;  // a close that was cancelled
+        if (!CheckTitle(session))
+            return false;
+        if (session->event % FILE_CHECK_EVERY == 0) {
+            if (!CheckWrittenFiles(session))
+                return false;
+            printf("  %d events, %d starts, %d checks of written files so far\n", session->event, session->starts,
+                   session->filesChecked);
+            fflush(stdout);
+        }
+    }
+    return true;
+}
+
+void PrintCounts(const char* heading, const std::map<std::string, int>& counts)
+{
+    printf("%s\n", heading);
+    for (const auto& entry : counts)
+        printf("  %6d  %s\n", entry.second, entry.first.c_str());
+}
+
+bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep)
+{
+    for (int i = 1; i < argc; i++) {
+        if (strcmp(argv[i], "--events") == 0 && i + 1 < argc)
+            session->eventCount = atoi(argv[++i]);
+        else if (strcmp(argv[i], "--seed") == 0 && i + 1 < argc)
+            session->seed = strtoull(argv[++i], nullptr, 10);
+        else if (strcmp(argv[i], "--keep") == 0)
+            *keep = true;
+        else
+            return false;
+    }
+    return session->eventCount > 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    SoakSession session = {};
+    session.eventCount = 300;
+    session.seed = 1;
+    bool keep = false;
+    if (!ParseArguments(argc, argv, &session, &keep)) {
+        fprintf(stderr, "usage: soak --events N --seed S [--keep]\n");
+        return 2;
+    }
+    session.random.state = session.seed;
+    session.folder = CreateTempFolder();
+    printf("Soak: %d events, seed %llu, files in %s\n", session.eventCount, session.seed, session.folder.c_str());
+    fflush(stdout);
+
+    DWORD start = GetTickCount();
+    bool ok = RunSoak(&session);
+    StopSoakEditor(&session);
+    // The last files, written after the last periodic check.
+    ok = ok && CheckWrittenFiles(&session);
+    double seconds = (GetTickCount() - start) / 1000.0;
+
+    PrintCounts("Events:", session.eventKinds);
+    PrintCounts("Dialogs and boxes answered:", session.answers);
+    printf("Editor starts: %d; checks of files the editor wrote: %d; %.1f s\n", session.starts,
+           session.filesChecked, seconds);
+    if (!ok) {
+        printf("SOAK FAILED at event %d of %d (seed %llu): %s\n", session.event, session.eventCount, session.seed,
+               session.failure.c_str());
+        printf("The last events:\n");
+        for (const std::string& line : session.recent)
+            printf("  %s\n", line.c_str());
+        printf("Repeat with: make soak SOAK_EVENTS=%d SOAK_SEED=%llu (files kept in %s)\n", session.eventCount,
+               session.seed, session.folder.c_str());
+        return 1;
+    }
+    if (!keep)
+        RemoveFolderTree(session.folder);
+    printf("Soak passed: %d events, seed %llu\n", session.eventCount, session.seed);
+    return 0;
+}

@@ -1,0 +1,67 @@
+// One soak run: the editor it drives, the folders it works in, what it has
+// done so far and the first failure. Every wait is bounded; a failure is
+// recorded once, with the event it happened at, and ends the run.
+#ifndef QUILLMARCH_SOAK_SESSION_H
+#define QUILLMARCH_SOAK_SESSION_H
+
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "driver.h"
+#include "soak_random.h"
+
+typedef std::vector<unsigned char> Bytes;
+
+enum {
+    SOAK_TIMEOUT_MS = 10000,  // longest the editor may take to answer
+    SOAK_RECENT_EVENTS = 25   // events repeated in a failure report
+};
+
+struct SoakSession {
+    SoakRandom random;
+    unsigned long long seed;
+    int eventCount;  // events asked for
+    int event;       // the event being run, from 1
+
+    EditorProcess editor;
+    DWORD editorThread;   // its GUI thread, whose input state this program shares
+    bool closeRequested;  // a close request or File, Exit was sent: an exit is expected
+
+    std::string folder;   // the run's temp folder
+    std::string saves;    // where the Save dialog is pointed
+    std::string planted;  // files made by the soak, opened and dropped at random
+    std::map<std::string, Bytes> plantedBytes;  // their contents, to tell what the editor rewrote
+
+    std::deque<std::string> recent;        // the last events, for a failure report
+    std::map<std::string, int> eventKinds; // events run, by kind
+    std::map<std::string, int> answers;    // dialogs and boxes answered, by caption and text
+    std::map<HWND, int> timesAnswered;     // a dialog its own checks keep open is answered again
+    int starts;
+    int filesChecked;
+    std::string failure;  // empty while all is well
+};
+
+// Records the first failure (later ones are consequences) and returns false.
+bool FailSoak(SoakSession* session, const std::string& reason);
+
+// Notes an event for the summary and for a failure report.
+void NoteEvent(SoakSession* session, const std::string& kind, const std::string& detail);
+
+// Starts the editor, with a level path or none, answers the boxes the
+// loader shows before the main window, and shares its input state so that
+// keystrokes can be waited for. False (and a failure) when it does not come up.
+bool StartSoakEditor(SoakSession* session, const std::string& path);
+
+// Whether the editor still runs. When it has ended: fine if it was asked to
+// close and ended with code 0 (it is then started again), a failure otherwise.
+bool CheckEditorAlive(SoakSession* session);
+
+// The editor answers a sent message within the time; a failure otherwise.
+bool CheckEditorAnswers(SoakSession* session);
+
+// Ends the editor at the end of the run.
+void StopSoakEditor(SoakSession* session);
+
+#endif
