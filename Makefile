@@ -25,8 +25,9 @@ test: native windows
 run: windows
 	scripts/run-editor.sh examples/hall.vrk
 
-bench: deps
+bench: windows
 	scripts/run-bench.sh
+	scripts/run-editor-bench.sh
 
 fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)
