@@ -99,6 +99,7 @@ bool CheckWrittenFile(SoakSession* session, const std::string& path, const Bytes
     if (loaded != 0)
         return FailSoak(session, "the editor wrote " + path + ", which does not load");
     session->filesChecked++;
+    session->filesWritten.insert(path);
     return true;
 }
 

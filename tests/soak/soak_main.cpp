@@ -99,8 +99,8 @@ int main(int argc, char** argv)
 
     PrintCounts("Events:", session.eventKinds);
     PrintCounts("Dialogs and boxes answered:", session.answers);
-    printf("Editor starts: %d; checks of files the editor wrote: %d; %.1f s\n", session.starts,
-           session.filesChecked, seconds);
+    printf("Editor starts: %d; files the editor wrote: %zu, checked %d times; %.1f s\n", session.starts,
+           session.filesWritten.size(), session.filesChecked, seconds);
     if (!ok) {
         printf("SOAK FAILED at event %d of %d (seed %llu): %s\n", session.event, session.eventCount, session.seed,
                session.failure.c_str());

@@ -6,6 +6,7 @@
 
 #include <deque>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,7 +40,8 @@ struct SoakSession {
     std::map<std::string, int> answers;    // dialogs and boxes answered, by caption and text
     std::map<HWND, int> timesAnswered;     // a dialog its own checks keep open is answered again
     int starts;
-    int filesChecked;
+    int filesChecked;                      // checks of files the editor wrote
+    std::set<std::string> filesWritten;    // the distinct files among them
     std::string failure;  // empty while all is well
 };
 
