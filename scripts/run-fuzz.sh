@@ -7,7 +7,8 @@
 # build/fuzz/corpus and are reused by the next run. Any crash, leak, failed
 # check or undefined behaviour fails the run; the input is kept in
 # build/fuzz/artifacts and the command that replays it is printed.
-# --coverage then measures the line coverage of level/ over that corpus.
+# --coverage then measures the line coverage of the code under test over
+# that corpus.
 set -u
 cd "$(dirname "$0")/.."
 
@@ -77,8 +78,8 @@ if [ $coverage -eq 1 ]; then
   LLVM_PROFILE_FILE="$cov/fuzz-%p.profraw" $cov/tests/fuzz/level_reader_fuzz -runs=0 \
     $build/corpus $seed_dirs >/dev/null 2>&1 || { echo "coverage run failed"; exit 1; }
   llvm-profdata merge -sparse $cov/*.profraw -o $cov/fuzz.profdata || exit 1
-  echo "Line coverage of level/ over the corpus:"
+  echo "Line coverage of the reader, writer, portal builder and vrktool's checks over the corpus:"
   llvm-cov report $cov/tests/fuzz/level_reader_fuzz -instr-profile=$cov/fuzz.profdata \
-    level/*.cpp | sed 's|.*/level/|level/|'
+    level/*.cpp vrktool/level_check.cpp vrktool/level_image.cpp | sed 's|^/.*/\(level\|vrktool\)/|\1/|'
 fi
 exit 0
