@@ -129,9 +129,11 @@ void PostCommand(HWND window, int commandId);
 bool PingWindow(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
 
 // Drops the files on the window: a DROPFILES block written into the editor's
-// memory, posted as WM_DROPFILES at client point (x, y).
+// memory, posted as WM_DROPFILES at client point (x, y). With `aheadOfPosted`
+// it is sent as a notification instead, which the editor takes before any
+// posted message: a PingWindow that follows returns only once it was handled.
 bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths,
-                 int x = 50, int y = 50);
+                 int x = 50, int y = 50, bool aheadOfPosted = false);
 
 // ---- Files ----------------------------------------------------------------
 

@@ -85,7 +85,8 @@ bool PingWindow(HWND window, DWORD timeoutMs)
     return SendMessageTimeoutA(window, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs, &result) != 0;
 }
 
-bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths, int x, int y)
+bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths, int x, int y,
+                 bool aheadOfPosted)
 {
     // DROPFILES, then each path with its terminator, then one more terminator.
     std::vector<char> block(sizeof(DROPFILES));
@@ -113,5 +114,8 @@ bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths, i
     CloseHandle(process);
     if (!written)
         return false;
-    return PostMessageA(editor->window, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0) != 0;
+    WPARAM drop = reinterpret_cast<WPARAM>(remote);
+    if (aheadOfPosted)
+        return SendNotifyMessageA(editor->window, WM_DROPFILES, drop, 0) != 0;
+    return PostMessageA(editor->window, WM_DROPFILES, drop, 0) != 0;
 }

@@ -65,9 +65,10 @@ protected:
         while (WriteFile(filler, page, kPage, &written, nullptr) && written == kPage)
             size += kPage;
         size += written;
-        bool shrunk = leave == 0 || SetFilePointer(filler, size - static_cast<LONG>(leave), nullptr, FILE_BEGIN) !=
-                          INVALID_SET_FILE_POINTER &&
-                      SetEndOfFile(filler);
+        bool shrunk = leave == 0 ||
+                      (SetFilePointer(filler, size - static_cast<LONG>(leave), nullptr, FILE_BEGIN) !=
+                           INVALID_SET_FILE_POINTER &&
+                       SetEndOfFile(filler));
         CloseHandle(filler);
         ASSERT_TRUE(shrunk) << "cannot shrink the filler to leave " << leave << " bytes";
         ULARGE_INTEGER available = {}, total = {};

@@ -191,7 +191,7 @@ bool Drop(SoakSession* session)
         detail += "\"" + (path.size() > 80 ? path.substr(0, 60) + "...(" + std::to_string(path.size()) + ")" : path) +
                   "\" ";
     NoteEvent(session, "drop", detail);
-    if (!DropFilesOn(&session->editor, paths, p.x, p.y))
+    if (!DropFilesOn(&session->editor, paths, p.x, p.y, true))
         return FailSoak(session, "the files could not be dropped");
     return CheckEditorAnswers(session);
 }
