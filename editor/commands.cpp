@@ -30,7 +30,21 @@ static void ShowError(HWND window, const char* text)
     MessageBoxA(window, text, "Error", MB_ICONERROR);
 }
 
-// Shows the Open or the Save dialog. Returns false when the user cancels.
+typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEA*);
+
+// The common dialogs library is loaded on the first Open or Save rather than
+// at start-up: it is the largest part of the program's start-up time, and
+// many sessions start from a level named on the command line.
+static FileDialogFunction GetFileDialog(const char* name)
+{
+    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    if (!library)
+        return nullptr;
+    return reinterpret_cast<FileDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// Shows the Open or the Save dialog. Returns false when the user cancels
+// (or, which no installed system should see, the dialogs cannot be loaded).
 static bool AskLevelPath(HWND window, bool save, std::string* path)
 {
     char file[FILE_NAME_CHARS] = "";
@@ -41,18 +55,18 @@ static bool AskLevelPath(HWND window, bool save, std::string* path)
     dialog.nFilterIndex = LEVEL_FILTER_INDEX;
     dialog.lpstrFile = file;
     dialog.nMaxFile = FILE_NAME_CHARS;
-    BOOL chosen;
+    FileDialogFunction showDialog = GetFileDialog(save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    if (!showDialog)
+        return false;
     if (save) {
         // Replacing an existing level is asked about: a slip of the mouse in
         // the dialog must not cost another level.
         dialog.Flags = OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT;
         dialog.lpstrDefExt = "vrk";  // the dialog adds the dot itself
-        chosen = GetSaveFileNameA(&dialog);
     } else {
         dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
-        chosen = GetOpenFileNameA(&dialog);
     }
-    if (!chosen)
+    if (!showDialog(&dialog))
         return false;
     *path = file;
     return true;
