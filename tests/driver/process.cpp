@@ -32,8 +32,16 @@ bool LaunchEditor(EditorProcess* editor, const std::string& arguments, const cha
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
-                        &startup, &info))
+    // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while its
+    // server is busy with other processes; a few more tries get through.
+    BOOL started = FALSE;
+    for (int attempt = 0; attempt < 5 && !started; attempt++) {
+        started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, folder,
+                                 &startup, &info);
+        if (!started && GetLastError() != ERROR_INTERNAL_ERROR)
+            return false;
+    }
+    if (!started)
         return false;
     CloseHandle(info.hThread);
     editor->process = info.hProcess;

@@ -48,8 +48,16 @@ double TimeStartup(const std::string& exe, const std::string& arguments)
     LARGE_INTEGER frequency, t0, t1;
     QueryPerformanceFrequency(&frequency);
     QueryPerformanceCounter(&t0);
-    if (!CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info)) {
+    // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while its
+    // server is busy; a second try gets through.
+    BOOL started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &startup, &info);
+    if (!started && GetLastError() == ERROR_INTERNAL_ERROR) {
+        QueryPerformanceCounter(&t0);
+        started = CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                 nullptr, &startup, &info);
+    }
+    if (!started) {
         fprintf(stderr, "cannot start %s: error %lu\n", commandLine.c_str(), GetLastError());
         return -1;
     }
