@@ -47,15 +47,32 @@ static std::string GetControlText(HWND dialog, int controlId)
     return text;
 }
 
+// The value of a run of digits, held at MAX_HEIGHT + 1 once it passes
+// MAX_HEIGHT, so no length of text can overflow it.
+static unsigned ClampedDigitsValue(const std::string& text)
+{
+    unsigned value = 0;
+    for (char c : text) {
+        if (isdigit(static_cast<unsigned char>(c)) && value <= MAX_HEIGHT)
+            value = value * 10 + static_cast<unsigned>(c - '0');
+    }
+    return value <= MAX_HEIGHT ? value : MAX_HEIGHT + 1;
+}
+
 // Reads a height edit. Empty or non-numeric text reads as 0. Returns false
-// for a number above 255, including one too long to read at all, since
-// keeping only its low bits would store a height the user never typed.
+// for a number above 255, since keeping only its low bits would store a
+// height the user never typed. A number is judged on its whole text: the
+// system's reader looks only at its first characters, so a long run of
+// leading zeros would otherwise hide the digits that follow.
 static bool ReadHeight(HWND dialog, int controlId, unsigned* height)
 {
     BOOL read = FALSE;
     *height = GetDlgItemInt(dialog, controlId, &read, FALSE);
-    if (!read)
-        return !IsAllDigits(GetControlText(dialog, controlId));
+    std::string text = GetControlText(dialog, controlId);
+    if (IsAllDigits(text))
+        *height = ClampedDigitsValue(text);
+    else if (!read)
+        *height = 0;
     return *height <= MAX_HEIGHT;
 }
 

@@ -138,6 +138,9 @@ static const RefusedHeights kRefused[] = {
     {"10", "256", IDC_CEILING_HEIGHT, "The ceiling height must be a number from 0 to 255."},
     {"99999999999", "20", IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255."},
     {"1000", "1000", IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255."},
+    // Longer than the system's number reader looks at: judged on the whole text.
+    {"20", "0000000000000000000000000000001000", IDC_CEILING_HEIGHT,
+     "The ceiling height must be a number from 0 to 255."},
 };
 
 TEST_F(SectorProperties, HeightAbove255IsRefusedAndDialogStays)
