@@ -5,6 +5,8 @@
 
 #include <stddef.h>
 
+#include <string>
+
 // Reads at most capacity bytes from the start of the file. Returns the count
 // read (fewer when the file is shorter), or -1 when the file cannot be opened
 // or read.
@@ -29,5 +31,12 @@ enum FileStep {
 // refused it; FILE_STEP_NONE turns this off.
 void SetFileFault(FileStep step);
 FileStep GetFileFault();
+
+// The name of the new file a save writes beside path: path with ".~qmN"
+// added, or, where that would pass the system's limit on a whole path or on
+// one name, with the suffix in place of the end of the name, so that any
+// level the system can name can also be saved.
+std::string TemporaryNameBeside(const std::string& path, int attempt, size_t pathLimit,
+                                size_t nameLimit, const char* separators);
 
 #endif

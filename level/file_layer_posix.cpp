@@ -48,24 +48,12 @@ static bool WriteAll(int fd, const unsigned char* data, size_t size)
     return true;
 }
 
-// The target's name with ".~qmN" added. Where that would pass the limit
-// on names, the suffix replaces the end of the name instead: any level the
-// system can name can then be saved.
-static std::string TemporaryNameBeside(const std::string& path, int attempt)
-{
-    std::string suffix = ".~qm" + std::to_string(attempt);
-    size_t baseLength = path.size() - (path.find_last_of('/') + 1);
-    if (baseLength + suffix.size() > NAME_MAX && baseLength > suffix.size())
-        return path.substr(0, path.size() - suffix.size()) + suffix;
-    return path + suffix;
-}
-
 // A name beside the target that no file has yet, so the new file never
 // replaces anything before it is complete.
 static int CreateTemporaryBeside(const char* path, std::string* tempPath)
 {
     for (int attempt = 0; attempt < 100; attempt++) {
-        *tempPath = TemporaryNameBeside(path, attempt);
+        *tempPath = TemporaryNameBeside(path, attempt, PATH_MAX - 1, NAME_MAX, "/");
         int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

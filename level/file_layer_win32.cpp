@@ -21,24 +21,13 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity)
     return ok ? static_cast<long>(got) : -1;
 }
 
-// The target's name with ".~qmN" added. Where that would pass the limit
-// on paths, the suffix replaces the end of the name instead: any level the
-// system can name can then be saved.
-static std::string TemporaryNameBeside(const std::string& path, int attempt)
-{
-    std::string suffix = ".~qm" + std::to_string(attempt);
-    size_t baseLength = path.size() - (path.find_last_of("\\/") + 1);
-    if (path.size() + suffix.size() >= MAX_PATH && baseLength > suffix.size())
-        return path.substr(0, path.size() - suffix.size()) + suffix;
-    return path + suffix;
-}
-
 // A name beside the target that no file has yet, so the new file never
 // replaces anything before it is complete.
 static HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
 {
     for (int attempt = 0; attempt < 100; attempt++) {
-        *tempPath = TemporaryNameBeside(path, attempt);
+        // MAX_PATH counts the terminator; one name has at most 255 characters.
+        *tempPath = TemporaryNameBeside(path, attempt, MAX_PATH - 1, 255, "\\/");
         HANDLE file = CreateFileA(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)

@@ -92,3 +92,29 @@ TEST(NameLimits, LevelWithTheLongestNameSavesAndSavesAgain)
     EXPECT_EQ(rmdir(folder.path.c_str()), 0) << "files left beside the levels";
 #endif
 }
+
+#ifdef _WIN32
+// At the top of a drive a name can reach its own limit of 255 characters
+// while the whole path is still short of MAX_PATH; the new file's name
+// must then be shortened for that limit too.
+TEST(NameLimits, LongNamesAtTheTopOfADriveSave)
+{
+    std::string prefix = "qm" + std::to_string(GetCurrentProcessId()) + "-";
+    for (size_t length = 250; length <= 255; length++) {
+        std::string name = prefix + std::string(length - prefix.size() - 4, 'n') + ".vrk";
+        std::string path = "C:\\" + name;
+        Level level = NewLevel();
+        Sector room = {1, 2, 3, 4, 10, 20};
+        ASSERT_NE(AddSector(&level, &room), NO_SECTOR);
+        EXPECT_EQ(SaveLevel(&level, path.c_str()), 0) << "save of a name of " << length << " characters";
+        EXPECT_EQ(ReadAll(path).size(), 19u) << "size after the save, name of " << length;
+        remove(path.c_str());
+        FreeLevel(&level);
+    }
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(("C:\\" + prefix + "*").c_str(), &found);
+    EXPECT_EQ(search, INVALID_HANDLE_VALUE) << "left at the top of the drive: " << found.cFileName;
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+#endif
