@@ -141,6 +141,8 @@ bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths,
 // everything in it.
 std::string CreateTempFolder();
 void RemoveFolderTree(const std::string& folder);
+// The names in a folder, without "." and ".."; sub-folders only when asked for.
+std::vector<std::string> ListFolder(const std::string& folder, bool withFolders);
 
 bool ReadFileBytes(const std::string& path, Bytes* bytes);
 bool WriteFileBytes(const std::string& path, const Bytes& bytes);

@@ -44,6 +44,23 @@ void RemoveFolderTree(const std::string& path)
     RemoveDirectoryA(folder.c_str());
 }
 
+std::vector<std::string> ListFolder(const std::string& folder, bool withFolders)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        std::string name = found.cFileName;
+        bool isFolder = (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        if (name != "." && name != ".." && (withFolders || !isFolder))
+            names.push_back(name);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 bool ReadFileBytes(const std::string& path, Bytes* bytes)
 {
     bytes->clear();

@@ -34,9 +34,6 @@ protected:
     // The file holds exactly `expected`; a difference is reported by its
     // size and first differing offset, levels being too long to print.
     void ExpectSameBytes(const std::string& path, const Bytes& expected);
-
-    // The names in the folder, other than "." and "..".
-    std::vector<std::string> ListFolder(const std::string& folder) const;
 };
 
 // The first offset where the two differ, counting a missing byte as a

@@ -71,5 +71,5 @@ TEST_F(SaveFaults, TargetHeldOpenWithoutSharingIsKeptAndSaveSucceedsOnceReleased
     ExpectTitle("busy.vrk", false);
     ExpectNoDialog();
     ExpectSameBytes(path, EditedLevel(kOriginal));
-    EXPECT_EQ(ListFolder(folder_).size(), 1u) << "files beside the level after the good save";
+    EXPECT_EQ(ListFolder(folder_, true).size(), 1u) << "files beside the level after the good save";
 }
