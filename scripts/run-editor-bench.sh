@@ -14,7 +14,7 @@ for exe in paint_map_bench.exe startup_bench.exe; do
 done
 . scripts/wine-env.sh
 trap wine_env_stop EXIT
-wine_env_start
+wine_env_start || exit 1
 status=0
 echo "== editor benchmarks under Wine =="
 $WINE "$bench/paint_map_bench.exe" </dev/null || status=1

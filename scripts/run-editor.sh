@@ -15,7 +15,7 @@ if [ ! -f "$level" ]; then
 fi
 . scripts/wine-env.sh
 trap wine_env_stop EXIT
-wine_env_start
+wine_env_start || exit 1
 if [ -n "$QM_XVFB_PID" ]; then
   echo "There is no display, so the editor runs on the virtual display $DISPLAY and no window"
   echo "will show here. Stop it with Ctrl+C."

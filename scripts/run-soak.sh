@@ -14,6 +14,6 @@ soak=build/windows/tests/soak/soak.exe
 [ -f "$soak" ] || { echo "$soak is missing: run make windows first" >&2; exit 1; }
 . scripts/wine-env.sh
 trap wine_env_stop EXIT
-wine_env_start
+wine_env_start || exit 1
 # Wine says once per file dialog that Z: has no volume label: noise.
 "$WINE" "$soak" --events "$events" --seed "$seed" 2> >(grep -v "FS volume label" >&2)

@@ -4,7 +4,7 @@ set -u
 cd "$(dirname "$0")/.."
 . scripts/wine-env.sh
 trap wine_env_stop EXIT
-wine_env_start
+wine_env_start || exit 1
 
 status=0
 echo "== native tests =="

@@ -13,18 +13,27 @@ QM_KEEPALIVE_PID=""
 
 wine_env_start() {
   if [ -z "${DISPLAY:-}" ]; then
-    local n
-    for n in $(seq 91 120); do
-      [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ] || break
-    done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    # The server picks a free display itself and writes its number once it
+    # accepts connections, so two runs on one machine never share a screen.
+    local numberFile
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
     QM_XVFB_PID=$!
-    export DISPLAY=":$n"
-    local i
-    for i in $(seq 1 100); do
-      [ -e "/tmp/.X11-unix/X$n" ] && break
-      sleep 0.1
+    local i n=""
+    for i in $(seq 1 200); do
+      n=$(tr -dc '0-9' <"$numberFile")
+      [ -n "$n" ] && break
+      kill -0 "$QM_XVFB_PID" 2>/dev/null || break
+      sleep 0.05
     done
+    rm -f "$numberFile"
+    if [ -z "$n" ]; then
+      echo "wine-env: Xvfb did not come up (is the xvfb package installed?)" >&2
+      kill "$QM_XVFB_PID" 2>/dev/null
+      QM_XVFB_PID=""
+      return 1
+    fi
+    export DISPLAY=":$n"
     echo "No DISPLAY: started Xvfb on $DISPLAY"
   fi
   if [ ! -f "$WINEPREFIX/.qm-ready" ]; then
