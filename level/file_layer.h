@@ -4,17 +4,32 @@
 #define QUILLMARCH_FILE_LAYER_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include <string>
 
-// Reads at most capacity bytes from the start of the file. Returns the count
-// read (fewer when the file is shorter), or -1 when the file cannot be opened
-// or read.
-long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity);
+// What a read learnt about the file besides its first bytes.
+struct FileReadInfo {
+    uint64_t size;       // the whole file's size, which may pass the capacity
+    bool notRegular;     // refused as a folder, a device, a pipe or the like
+    std::string reason;  // why the read failed, for messages
+};
+
+// Reads at most capacity bytes from the start of a regular file. Returns the
+// count read (fewer when the file is shorter), or -1 when the file cannot be
+// opened or read or is not a regular file. The file is opened without
+// waiting, so a pipe that nobody writes to is refused rather than waited on.
+// info, when given, is filled in either way.
+long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, FileReadInfo* info = nullptr);
 
 // Writes data to a new file beside path, flushes it and then moves it over
 // path. Returns 0, or -1 after removing the new file; path is then exactly
-// as it was.
+// as it was. An existing target that is not a regular file, or that the
+// caller may not write (a level protected with chmod a-w or the read-only
+// attribute), is refused before anything is written. Where path is a
+// symbolic link, the file it points at is replaced and the link kept. Other
+// hard links to the old file keep the old contents: the save replaces the
+// name, never the old file's bytes, so no name can be left half-written.
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size);
 
 // The steps of ReplaceFileContents, for tests that make one of them fail.

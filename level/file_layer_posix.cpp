@@ -1,4 +1,4 @@
-// POSIX file layer: open/read/write/fsync/rename.
+// POSIX file layer: open/fstat/read/write/fsync/rename.
 #include "file_layer.h"
 
 #include <errno.h>
@@ -11,25 +11,54 @@
 
 #include <string>
 
-long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity)
+static long RefuseRead(FileReadInfo* info, bool notRegular, int error)
 {
-    int fd = open(path, O_RDONLY);
+    if (info) {
+        info->notRegular = notRegular;
+        info->reason = notRegular ? "not a regular file" : strerror(error);
+    }
+    return -1;
+}
+
+long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, FileReadInfo* info)
+{
+    if (info)
+        *info = FileReadInfo{0, false, ""};
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
-        return -1;
+        return RefuseRead(info, false, errno);
+    struct stat file;
+    if (fstat(fd, &file) != 0) {
+        int error = errno;
+        close(fd);
+        return RefuseRead(info, false, error);
+    }
+    if (!S_ISREG(file.st_mode)) {
+        close(fd);
+        return RefuseRead(info, true, 0);
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     size_t total = 0;
     while (total < capacity) {
         ssize_t got = read(fd, buffer + total, capacity - total);
         if (got < 0) {
             if (errno == EINTR)
                 continue;
+            int error = errno;
             close(fd);
-            return -1;
+            return RefuseRead(info, false, error);
         }
         if (got == 0)
             break;
         total += static_cast<size_t>(got);
     }
     close(fd);
+    if (info) {
+        // A read that stopped short reached the end, whatever fstat said.
+        uint64_t statSize = static_cast<uint64_t>(file.st_size);
+        info->size = total < capacity || statSize < total ? total : statSize;
+    }
     return static_cast<long>(total);
 }
 
@@ -61,24 +90,67 @@ static int CreateTemporaryBeside(const char* path, std::string* tempPath)
     return -1;
 }
 
+// The file a save replaces: path itself, or, where path is a symbolic link,
+// the file at the end of its links, so the link stays and the level it
+// points at gets the new contents. False for a loop of links.
+static bool ResolveSaveTarget(const char* path, std::string* target)
+{
+    *target = path;
+    for (int hop = 0; hop < 40; hop++) {
+        struct stat info;
+        if (lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        char link[PATH_MAX];
+        ssize_t length = readlink(target->c_str(), link, sizeof link);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof link)
+            return false;
+        std::string next(link, static_cast<size_t>(length));
+        size_t slash = target->find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = target->substr(0, slash + 1) + next;
+        *target = next;
+    }
+    return false;
+}
+
+// An existing target is replaced only when it is a regular file the caller
+// may write. Root passes every permission check, so for root the mode bits
+// decide: a level that nobody may write (chmod a-w) is kept.
+static bool MayReplace(const std::string& target, struct stat* old, bool* exists)
+{
+    *exists = stat(target.c_str(), old) == 0;
+    if (!*exists)
+        return errno == ENOENT;
+    if (!S_ISREG(old->st_mode))
+        return false;
+    if (geteuid() == 0)
+        return (old->st_mode & 0222) != 0;
+    return faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
 {
+    std::string target;
+    struct stat old;
+    bool exists = false;
+    if (!ResolveSaveTarget(path, &target) || !MayReplace(target, &old, &exists))
+        return -1;
+
     FileStep fault = GetFileFault();
     std::string tempPath;
-    int fd = fault == FILE_STEP_CREATE ? -1 : CreateTemporaryBeside(path, &tempPath);
+    int fd = fault == FILE_STEP_CREATE ? -1 : CreateTemporaryBeside(target.c_str(), &tempPath);
     if (fd < 0)
         return -1;
 
     // Keep the permissions of the file being replaced.
-    struct stat old;
-    if (stat(path, &old) == 0)
+    if (exists)
         fchmod(fd, old.st_mode & 07777);
 
     bool ok = fault != FILE_STEP_WRITE && WriteAll(fd, data, size);
     ok = ok && fault != FILE_STEP_FLUSH && fsync(fd) == 0;
     bool closed = close(fd) == 0 && fault != FILE_STEP_CLOSE;
     ok = ok && closed;
-    ok = ok && fault != FILE_STEP_REPLACE && rename(tempPath.c_str(), path) == 0;
+    ok = ok && fault != FILE_STEP_REPLACE && rename(tempPath.c_str(), target.c_str()) == 0;
     if (!ok) {
         unlink(tempPath.c_str());
         return -1;

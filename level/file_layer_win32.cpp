@@ -1,24 +1,68 @@
-// Win32 file layer: CreateFileA/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA.
+// Win32 file layer: CreateFileA/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA.
 #include "file_layer.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
 #include <stdio.h>
+#include <string.h>
+
 #include <string>
 
-long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity)
+// The system's text for an error code, without its closing period and line end.
+static std::string DescribeSystemError(DWORD error)
 {
+    char text[256];
+    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                  text, sizeof text, nullptr);
+    while (length > 0 && strchr("\r\n. ", text[length - 1]))
+        length--;
+    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+}
+
+static long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
+{
+    if (info) {
+        info->notRegular = notRegular;
+        info->reason = notRegular ? "not a regular file" : DescribeSystemError(error);
+    }
+    return -1;
+}
+
+long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, FileReadInfo* info)
+{
+    if (info)
+        *info = FileReadInfo{0, false, ""};
     HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return -1;
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        DWORD attributes = GetFileAttributesA(path);
+        bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+        return RefuseRead(info, folder, error);
+    }
+    // A pipe or a device could keep the read waiting; only disk files are read.
+    bool disk = GetFileType(file) == FILE_TYPE_DISK;
+    LARGE_INTEGER size;
+    if (!disk || !GetFileSizeEx(file, &size)) {
+        DWORD error = GetLastError();
+        CloseHandle(file);
+        return RefuseRead(info, !disk, error);
+    }
     // One read: a disk file gives everything asked for up to its end.
     DWORD got = 0;
     BOOL ok = capacity <= 0x7FFFFFFFu &&
               ReadFile(file, buffer, static_cast<DWORD>(capacity), &got, nullptr);
+    DWORD error = GetLastError();
     CloseHandle(file);
-    return ok ? static_cast<long>(got) : -1;
+    if (!ok)
+        return RefuseRead(info, false, error);
+    if (info) {
+        // A read that stopped short reached the end, whatever the size said.
+        uint64_t fileSize = static_cast<uint64_t>(size.QuadPart);
+        info->size = got < capacity || fileSize < got ? got : fileSize;
+    }
+    return static_cast<long>(got);
 }
 
 // A name beside the target that no file has yet, so the new file never
@@ -38,10 +82,11 @@ static HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
 
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
 {
-    // A read-only file is never replaced. Asked before the new file exists,
-    // so a refusal leaves nothing behind; not every system's rename asks.
+    // A read-only file or a folder is never replaced. Asked before the new
+    // file exists, so a refusal leaves nothing behind; not every system's
+    // rename asks.
     DWORD attributes = GetFileAttributesA(path);
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return -1;
 
     FileStep fault = GetFileFault();

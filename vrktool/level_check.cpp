@@ -47,8 +47,8 @@ bool CheckStructure(const LevelImage& image, Reporter* r)
         Report(r, "truncated: %lu bytes, %u sectors and %u portals need %lu", static_cast<unsigned long>(image.size),
                image.sectorCount, image.portalCount, static_cast<unsigned long>(image.claimedSize));
     } else if (image.size > image.claimedSize) {
-        unsigned long extra = static_cast<unsigned long>(image.size - image.claimedSize);
-        Report(r, "%lu trailing byte%s after the portals", extra, extra == 1 ? "" : "s");
+        unsigned long long extra = image.size - image.claimedSize;
+        Report(r, "%llu trailing byte%s after the portals", extra, extra == 1 ? "" : "s");
     }
     return image.sectorsPresent == image.sectorCount;
 }
@@ -74,7 +74,8 @@ void CheckSectors(const Level& level, Reporter* r)
                 Report(r, "sectors %d and %d intersect", i, j);
         }
     }
-    if (FindSectorAt(&level, level.startX, level.startY) == NO_SECTOR)
+    // A level without sectors, as a fresh level is saved, has nowhere to start yet.
+    if (level.sectorCount > 0 && FindSectorAt(&level, level.startX, level.startY) == NO_SECTOR)
         Report(r, "start cell (%u, %u) lies in no sector", level.startX, level.startY);
 }
 
@@ -86,10 +87,10 @@ void DescribePortal(const Portal* p, char* text, size_t size)
         snprintf(text, size, "none");
 }
 
-// The stored portals against those the builder derives from the sectors.
-void CheckPortals(const LevelImage& image, Level* level, Reporter* r)
+// The stored portals against those the builder derives from the sectors,
+// whose table is built already.
+void CheckPortals(const LevelImage& image, const Level* level, Reporter* r)
 {
-    BuildPortals(level);
     size_t stored = image.portalCount;
     size_t derived = level->portalCount;
     for (size_t i = 0; i < stored || i < derived; i++) {
@@ -111,9 +112,15 @@ void CheckPortals(const LevelImage& image, Level* level, Reporter* r)
 
 int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context)
 {
+    return CheckLevelFile(bytes, size, size, report, context);
+}
+
+int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelProblemCallback report,
+                   void* context)
+{
     Reporter r = {report, context, 0};
     LevelImage image;
-    ReadLevelImage(bytes, size, &image);
+    ReadLevelImage(bytes, available, fileSize, &image);
     if (!CheckStructure(image, &r))
         return r.count;
 
@@ -124,6 +131,13 @@ int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallbac
     for (size_t i = 0; i < image.sectorCount; i++)
         level.sectors[i] = GetImageSector(image, i);
     CheckSectors(level, &r);
+    // The editor warns when it saves such a level; the engine gets a level
+    // with edges that have no portals.
+    int leftOut = BuildPortals(&level);
+    if (leftOut == 1)
+        Report(&r, "1 shared edge does not fit the portal table");
+    else if (leftOut > 1)
+        Report(&r, "%d shared edges do not fit the portal table", leftOut);
     if (image.portalsPresent == image.portalCount)
         CheckPortals(image, &level, &r);
     return r.count;

@@ -4,6 +4,7 @@
 #define QUILLMARCH_LEVEL_CHECK_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 // Receives each problem as one line of text without the file name.
 typedef void (*LevelProblemCallback)(const char* problem, void* context);
@@ -11,8 +12,14 @@ typedef void (*LevelProblemCallback)(const char* problem, void* context);
 // Reports every problem of the file image through report, in a fixed order:
 // a cut-short file, the version, too many sectors, trailing bytes, then per
 // sector an empty rectangle or a floor above its ceiling, intersecting
-// pairs, a start cell outside every sector, and stored portals that differ
+// pairs, a start cell outside every sector (when there are sectors), shared
+// edges that do not fit the portal table, and stored portals that differ
 // from the ones the sectors give. Returns how many it reported.
 int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context = nullptr);
+
+// The same on the first available bytes of a file of fileSize bytes: what
+// lies beyond the bytes at hand counts as trailing bytes.
+int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelProblemCallback report,
+                   void* context = nullptr);
 
 #endif

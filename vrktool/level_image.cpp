@@ -13,12 +13,13 @@ static size_t WholeRecords(size_t available, unsigned claimed)
     return whole < claimed ? whole : claimed;
 }
 
-void ReadLevelImage(const unsigned char* bytes, size_t size, LevelImage* image)
+void ReadLevelImage(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelImage* image)
 {
     *image = LevelImage();
     image->bytes = bytes;
-    image->size = size;
-    image->hasHeader = size >= LEVEL_HEADER_SIZE;
+    image->available = available;
+    image->size = fileSize > available ? fileSize : available;
+    image->hasHeader = available >= LEVEL_HEADER_SIZE;
     if (!image->hasHeader)
         return;
     image->version = bytes[0];
@@ -28,7 +29,7 @@ void ReadLevelImage(const unsigned char* bytes, size_t size, LevelImage* image)
     image->portalCount = GetU16(bytes + 7);
     size_t sectorBytes = static_cast<size_t>(LEVEL_RECORD_SIZE) * image->sectorCount;
     image->claimedSize = LEVEL_HEADER_SIZE + sectorBytes + static_cast<size_t>(LEVEL_RECORD_SIZE) * image->portalCount;
-    size_t afterHeader = size - LEVEL_HEADER_SIZE;
+    size_t afterHeader = available - LEVEL_HEADER_SIZE;
     image->sectorsPresent = WholeRecords(afterHeader, image->sectorCount);
     image->portalsPresent = afterHeader >= sectorBytes ? WholeRecords(afterHeader - sectorBytes, image->portalCount) : 0;
 }

@@ -1,16 +1,20 @@
 // A .vrk file taken as raw bytes, however broken: the header when it is
 // there, and how many whole sector and portal records follow it. The tool
 // reads files this way so it can describe what the level reader refuses.
+// The bytes may be only the start of a file too large for any level; its
+// whole size still counts.
 #ifndef QUILLMARCH_LEVEL_IMAGE_H
 #define QUILLMARCH_LEVEL_IMAGE_H
 
 #include <stddef.h>
+#include <stdint.h>
 
 #include "level.h"
 
 struct LevelImage {
     const unsigned char* bytes;
-    size_t size;
+    size_t available;        // bytes at hand, the start of the file
+    uint64_t size;           // the whole file's size, at least available
     bool hasHeader;          // the 9 header bytes are all there
     unsigned version;        // header fields, 0 without a header
     unsigned startX;
@@ -22,8 +26,9 @@ struct LevelImage {
     size_t claimedSize;      // 9 + 10 x (sectorCount + portalCount)
 };
 
-// Looks at the bytes without copying them; image keeps pointing at them.
-void ReadLevelImage(const unsigned char* bytes, size_t size, LevelImage* image);
+// Looks at the first available bytes of a file of fileSize bytes without
+// copying them; image keeps pointing at them.
+void ReadLevelImage(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelImage* image);
 
 // Record i, which must be below sectorsPresent (portalsPresent).
 Sector GetImageSector(const LevelImage& image, size_t i);

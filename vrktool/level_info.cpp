@@ -8,9 +8,9 @@ static unsigned long MissingFrom(const LevelImage& image)
     return static_cast<unsigned long>(image.hasHeader ? image.claimedSize : static_cast<size_t>(LEVEL_HEADER_SIZE));
 }
 
-static unsigned long TrailingBytes(const LevelImage& image)
+static unsigned long long TrailingBytes(const LevelImage& image)
 {
-    return static_cast<unsigned long>(image.hasHeader && image.size > image.claimedSize ? image.size - image.claimedSize : 0);
+    return image.hasHeader && image.size > image.claimedSize ? image.size - image.claimedSize : 0;
 }
 
 static bool IsTruncated(const LevelImage& image)
@@ -20,7 +20,7 @@ static bool IsTruncated(const LevelImage& image)
 
 static void PrintText(FILE* out, const LevelImage& image)
 {
-    fprintf(out, "size %lu\n", static_cast<unsigned long>(image.size));
+    fprintf(out, "size %llu\n", static_cast<unsigned long long>(image.size));
     if (image.hasHeader) {
         fprintf(out, "version %u\nstart %u %u\nsectors %u\nportals %u\n", image.version, image.startX, image.startY,
                 image.sectorCount, image.portalCount);
@@ -38,12 +38,12 @@ static void PrintText(FILE* out, const LevelImage& image)
     if (IsTruncated(image))
         fprintf(out, "truncated: %lu bytes needed\n", MissingFrom(image));
     if (TrailingBytes(image))
-        fprintf(out, "trailing bytes %lu\n", TrailingBytes(image));
+        fprintf(out, "trailing bytes %llu\n", TrailingBytes(image));
 }
 
 static void PrintJson(FILE* out, const LevelImage& image)
 {
-    fprintf(out, "{\n  \"size\": %lu,\n", static_cast<unsigned long>(image.size));
+    fprintf(out, "{\n  \"size\": %llu,\n", static_cast<unsigned long long>(image.size));
     if (image.hasHeader) {
         fprintf(out, "  \"version\": %u,\n  \"startX\": %u,\n  \"startY\": %u,\n  \"sectorCount\": %u,\n"
                      "  \"portalCount\": %u,\n",
@@ -65,14 +65,14 @@ static void PrintJson(FILE* out, const LevelImage& image)
         fprintf(out, "%s\n    {\"offsetX\": %u, \"offsetY\": %u, \"length\": %u, \"sector\": %u, \"twin\": %u}",
                 i ? "," : "", p.offsetX, p.offsetY, p.length, p.sector, p.twin);
     }
-    fprintf(out, "%s],\n  \"truncated\": %s,\n  \"trailingBytes\": %lu\n}\n", image.portalsPresent ? "\n  " : "",
+    fprintf(out, "%s],\n  \"truncated\": %s,\n  \"trailingBytes\": %llu\n}\n", image.portalsPresent ? "\n  " : "",
             IsTruncated(image) ? "true" : "false", TrailingBytes(image));
 }
 
-void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t size, bool json)
+void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t available, uint64_t fileSize, bool json)
 {
     LevelImage image;
-    ReadLevelImage(bytes, size, &image);
+    ReadLevelImage(bytes, available, fileSize, &image);
     if (json)
         PrintJson(out, image);
     else

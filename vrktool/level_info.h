@@ -4,10 +4,13 @@
 #define QUILLMARCH_LEVEL_INFO_H
 
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 
 // Prints the file image as lines of text, or as one JSON document. A file
 // cut short shows the records it holds whole and says what is missing.
-void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t size, bool json);
+// bytes are the first available bytes of a file of fileSize bytes; what
+// lies beyond the records counts as trailing bytes.
+void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t available, uint64_t fileSize, bool json);
 
 #endif

@@ -3,12 +3,19 @@
 #include <stdio.h>
 #include <string.h>
 
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
 #include <string>
 #include <vector>
 
+#include "file_layer.h"
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
+#include "level_image.h"
 #include "level_info.h"
 #include "portals.h"
 
@@ -17,11 +24,13 @@ namespace {
 const char kUsage[] =
     "usage: vrktool info FILE [--json]     print every field and record of a level file\n"
     "       vrktool check FILE...          report problems, one line each; exit 0 none, 1 some, 2 unreadable\n"
-    "       vrktool portals FILE [-o OUT]  rebuild the portals and save in place or to OUT\n";
+    "       vrktool portals FILE [-o OUT]  rebuild the portals and save in place or to OUT\n"
+    "       -- ends the options: the arguments after it are files\n";
 
-// No level is more than 9 + 10 x (65535 + 65535) bytes; a larger file is
-// not read into memory.
-const size_t kLargestFile = 16u << 20;
+// The largest file a level can be: the header and 65535 records of each
+// kind. A file is read to one byte past that, so anything beyond the level
+// shows as trailing bytes without reading it all.
+const size_t kLargestLevel = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (65535 + 65535);
 
 int ShowUsage()
 {
@@ -29,30 +38,20 @@ int ShowUsage()
     return 2;
 }
 
-// Reads the whole file. On failure returns false with the reason in error.
-bool ReadWholeFile(const char* path, std::vector<unsigned char>* bytes, std::string* error)
+// A file as every command sees it: its first bytes and its whole size.
+struct LevelFileBytes {
+    std::vector<unsigned char> bytes;
+    FileReadInfo info;
+};
+
+// Reads the start of a regular file, never waiting on a pipe or a device.
+// On failure returns false with the reason in file->info.
+bool ReadLevelFile(const char* path, LevelFileBytes* file)
 {
-    FILE* file = fopen(path, "rb");
-    if (!file) {
-        *error = strerror(errno);
-        return false;
-    }
-    bytes->clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + got);
-        if (bytes->size() > kLargestFile) {
-            fclose(file);
-            *error = "larger than any level";
-            return false;
-        }
-    }
-    bool failed = ferror(file) != 0;
-    if (failed)
-        *error = strerror(errno);
-    fclose(file);
-    return !failed;
+    file->bytes.resize(kLargestLevel + 1);
+    long got = ReadFilePrefix(path, file->bytes.data(), file->bytes.size(), &file->info);
+    file->bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
+    return got >= 0;
 }
 
 bool IsOption(const char* arg)
@@ -61,7 +60,8 @@ bool IsOption(const char* arg)
 }
 
 // The arguments of info and portals: one FILE and the options the command
-// takes, in any order, each at most once.
+// takes, in any order, each at most once. "--" ends the options, so a file
+// whose name starts with "-" can be given after it.
 struct FileArgs {
     const char* path;
     bool json;        // info: --json
@@ -71,12 +71,15 @@ struct FileArgs {
 bool ParseFileArgs(int argc, char** argv, bool takesJson, bool takesOut, FileArgs* args)
 {
     *args = FileArgs{nullptr, false, nullptr};
+    bool options = true;
     for (int i = 0; i < argc; i++) {
-        if (takesJson && !args->json && strcmp(argv[i], "--json") == 0)
+        if (options && strcmp(argv[i], "--") == 0)
+            options = false;
+        else if (options && takesJson && !args->json && strcmp(argv[i], "--json") == 0)
             args->json = true;
-        else if (takesOut && !args->out && strcmp(argv[i], "-o") == 0 && i + 1 < argc)
+        else if (options && takesOut && !args->out && strcmp(argv[i], "-o") == 0 && i + 1 < argc)
             args->out = argv[++i];
-        else if (IsOption(argv[i]) || args->path)
+        else if ((options && IsOption(argv[i])) || args->path)
             return false;
         else
             args->path = argv[i];
@@ -89,14 +92,12 @@ int InfoCommand(int argc, char** argv)
     FileArgs args;
     if (!ParseFileArgs(argc, argv, true, false, &args))
         return ShowUsage();
-    const char* path = args.path;
-    std::vector<unsigned char> bytes;
-    std::string error;
-    if (!ReadWholeFile(path, &bytes, &error)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", path, error.c_str());
+    LevelFileBytes file;
+    if (!ReadLevelFile(args.path, &file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", args.path, file.info.reason.c_str());
         return 2;
     }
-    PrintLevelInfo(stdout, bytes.data(), bytes.size(), args.json);
+    PrintLevelInfo(stdout, file.bytes.data(), file.bytes.size(), file.info.size, args.json);
     return 0;
 }
 
@@ -111,24 +112,30 @@ void PrintProblem(const char* problem, void* context)
 
 int CheckCommand(int argc, char** argv)
 {
-    if (argc == 0)
-        return ShowUsage();
+    // check takes no options; "--" lets the names that follow start with "-".
+    std::vector<const char*> paths;
+    bool options = true;
     for (int i = 0; i < argc; i++) {
-        if (IsOption(argv[i]))
+        if (options && strcmp(argv[i], "--") == 0)
+            options = false;
+        else if (options && IsOption(argv[i]))
             return ShowUsage();
+        else
+            paths.push_back(argv[i]);
     }
+    if (paths.empty())
+        return ShowUsage();
     bool unreadable = false;
     bool problems = false;
-    for (int i = 0; i < argc; i++) {
-        std::vector<unsigned char> bytes;
-        std::string error;
-        if (!ReadWholeFile(argv[i], &bytes, &error)) {
-            printf("%s: cannot be read: %s\n", argv[i], error.c_str());
+    for (const char* path : paths) {
+        LevelFileBytes file;
+        if (!ReadLevelFile(path, &file)) {
+            printf("%s: cannot be read: %s\n", path, file.info.reason.c_str());
             unreadable = true;
             continue;
         }
-        ProblemContext context = {argv[i]};
-        if (CheckLevelBytes(bytes.data(), bytes.size(), PrintProblem, &context) > 0)
+        ProblemContext context = {path};
+        if (CheckLevelFile(file.bytes.data(), file.bytes.size(), file.info.size, PrintProblem, &context) > 0)
             problems = true;
     }
     return unreadable ? 2 : problems ? 1 : 0;
@@ -148,16 +155,36 @@ int PortalsCommand(int argc, char** argv)
         return ShowUsage();
     const char* path = args.path;
     const char* out = args.out ? args.out : path;
+    bool inPlace = !args.out;
 
+    // In place, a target that is not a regular file is refused like any
+    // other the tool will not replace (exit 1); as mere input it is a file
+    // that cannot be read (exit 2).
+    LevelFileBytes file;
+    if (!ReadLevelFile(path, &file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", path, file.info.reason.c_str());
+        return inPlace && file.info.notRegular ? 1 : 2;
+    }
     static Level level;  // the one level this run works on
     level = NewLevel();
     g_loadingPath = path;
     SetLevelWarningHook(PrintLoadWarning);
-    int loaded = LoadLevel(&level, path);
+    int parsed = ParseLevel(&level, file.bytes.data(), file.bytes.size());
     SetLevelWarningHook(nullptr);
-    if (loaded != 0) {
+    if (parsed != 0) {
         fprintf(stderr, "%s: unable to read level from file\n", path);
         return 2;
+    }
+    // The reader takes only the header and the sectors, so almost any file
+    // loads; only a file that is exactly the level its header describes is
+    // rewritten in place, so nothing else can be lost.
+    LevelImage image;
+    ReadLevelImage(file.bytes.data(), file.bytes.size(), file.info.size, &image);
+    if (inPlace && image.size != image.claimedSize) {
+        fprintf(stderr, "%s: %llu bytes, but its header describes a level of %llu; left as it is (-o OUT writes "
+                        "the rebuilt level to another file)\n",
+                path, static_cast<unsigned long long>(image.size), static_cast<unsigned long long>(image.claimedSize));
+        return 1;
     }
     int leftOut = BuildPortals(&level);
     if (leftOut > 0)
@@ -172,9 +199,18 @@ int PortalsCommand(int argc, char** argv)
     return 0;
 }
 
-}  // namespace
+// Output that never reached its file must not pass for success: a full
+// disk or a closed pipe gives exit code 2 and a message.
+int FinishOutput(int result)
+{
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        fprintf(stderr, "vrktool: cannot write to standard output: %s\n", strerror(errno));
+        return 2;
+    }
+    return result;
+}
 
-int main(int argc, char** argv)
+int RunCommand(int argc, char** argv)
 {
     if (argc < 2)
         return ShowUsage();
@@ -190,4 +226,16 @@ int main(int argc, char** argv)
     if (command == "portals")
         return PortalsCommand(argc - 2, argv + 2);
     return ShowUsage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // Lines end in LF on every system, so both builds print the same bytes.
+    _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
+    return FinishOutput(RunCommand(argc, argv));
 }

@@ -265,15 +265,27 @@ TEST(LevelFile, RefusedFilesLeaveTheLevelUnchanged)
     }
 }
 
-TEST(LevelFile, FolderInsteadOfFileIsRefused)
+TEST(LevelFile, AnythingButARegularFileIsRefused)
 {
     ScratchFolder folder;
-    Level level = NewLevel();
-    FillLoadedLooking(&level);
-    LevelSnapshot before = TakeSnapshot(level);
-    EXPECT_EQ(-1, LoadLevel(&level, folder.Root().c_str()));
-    EXPECT_EQ("", DescribeChange(before, level));
-    FreeLevel(&level);
+    std::vector<std::string> paths = {folder.Root()};
+#ifndef _WIN32
+    // A FIFO with a level ready for a reader that waits on it: the reader
+    // must neither wait nor take it.
+    Bytes oneSector = MakeFileBytes(2, 3, 4, 1, 0);
+    AppendSector(&oneSector, 3, 4, 4, 5, 128, 132);
+    FifoFeeder fifo(folder.Path("pipe.vrk"), oneSector);
+    ASSERT_TRUE(fifo.Made());
+    paths.push_back(folder.Path("pipe.vrk"));
+#endif
+    for (const std::string& path : paths) {
+        Level level = NewLevel();
+        FillLoadedLooking(&level);
+        LevelSnapshot before = TakeSnapshot(level);
+        EXPECT_EQ(-1, LoadLevel(&level, path.c_str())) << path;
+        EXPECT_EQ("", DescribeChange(before, level)) << path;
+        FreeLevel(&level);
+    }
 }
 
 // Random bytes: the parse either takes the header and sectors exactly as

@@ -90,20 +90,34 @@ TEST(LevelSave, SaveIntoMissingFolderFails)
     FreeLevel(&level);
 }
 
-TEST(LevelSave, FolderInTheWayIsNotReplaced)
+TEST(LevelSave, FolderOrFifoInTheWayIsNotReplaced)
 {
     ScratchFolder folder;
     std::string target = folder.Path("level.vrk");
     ASSERT_TRUE(std::filesystem::create_directory(target));
     WriteFileBytes(folder.Path("level.vrk/inside.txt"), Bytes{7});
-    Level level = NewLevel();
-    MakeEditedLevel(&level);
-    LevelSnapshot before = TakeSnapshot(level);
-    EXPECT_EQ(-1, SaveLevel(&level, target.c_str()));
-    EXPECT_EQ("", DescribeChange(before, level));
-    EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names()) << "no temporary file is left";
+    std::vector<std::string> targets = {target};
+    std::vector<std::string> names = {"level.vrk"};
+#ifndef _WIN32
+    ASSERT_EQ(0, mkfifo(folder.Path("pipe.vrk").c_str(), 0644));
+    targets.push_back(folder.Path("pipe.vrk"));
+    names.push_back("pipe.vrk");
+#endif
+    for (const std::string& path : targets) {
+        Level level = NewLevel();
+        MakeEditedLevel(&level);
+        LevelSnapshot before = TakeSnapshot(level);
+        EXPECT_EQ(-1, SaveLevel(&level, path.c_str())) << path;
+        EXPECT_EQ("", DescribeChange(before, level)) << path;
+        FreeLevel(&level);
+    }
+    EXPECT_EQ(names, folder.Names()) << "no temporary file is left";
     EXPECT_EQ("07", HexBytes(ReadFileBytes(folder.Path("level.vrk/inside.txt"))));
-    FreeLevel(&level);
+#ifndef _WIN32
+    struct stat info;
+    ASSERT_EQ(0, lstat(folder.Path("pipe.vrk").c_str(), &info));
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO must stay a FIFO, mode " << std::oct << info.st_mode;
+#endif
 }
 
 TEST(LevelSave, ShorterLevelReplacesLongerFileWhole)
@@ -146,7 +160,9 @@ TEST(LevelSave, SavingUnderItsOwnRememberedName)
     FreeLevel(&level);
 }
 
-TEST(LevelSave, ReadOnlyTarget)
+// People protect levels with chmod a-w or the read-only attribute; a save
+// refuses them on every system, for root as for anyone.
+TEST(LevelSave, ReadOnlyTargetIsKept)
 {
     namespace fs = std::filesystem;
     ScratchFolder folder;
@@ -156,22 +172,49 @@ TEST(LevelSave, ReadOnlyTarget)
     Level level = NewLevel();
     MakeEditedLevel(&level);
     LevelSnapshot before = TakeSnapshot(level);
-    int result = SaveLevel(&level, target.c_str());
-#ifdef _WIN32
-    // Windows will not replace a read-only file.
-    EXPECT_EQ(-1, result);
+    EXPECT_EQ(-1, SaveLevel(&level, target.c_str()));
     EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(target)));
     EXPECT_EQ("", DescribeChange(before, level));
-#else
-    // A POSIX rename replaces the name, not the file, and the new file takes
-    // over the old one's permissions.
-    EXPECT_EQ(0, result);
-    EXPECT_EQ(LevelFileSize(&level), ReadFileBytes(target).size());
-    struct stat info;
-    ASSERT_EQ(0, stat(target.c_str(), &info));
-    EXPECT_EQ(0444u, info.st_mode & 0777u);
-    (void)before;
-#endif
     EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names());
     FreeLevel(&level);
 }
+
+// A save replaces the name it was given; other names of the same file keep
+// the old level, which is never overwritten in place.
+TEST(LevelSave, OtherHardLinksKeepTheOldLevel)
+{
+    ScratchFolder folder;
+    std::string target = folder.Path("level.vrk");
+    WriteFileBytes(target, kOldFile);
+    std::filesystem::create_hard_link(target, folder.Path("other.vrk"));
+    Level level = NewLevel();
+    ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
+    EXPECT_EQ("02 00 00 00 00 00 00 00 00", HexBytes(ReadFileBytes(target)));
+    EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(folder.Path("other.vrk"))));
+    FreeLevel(&level);
+}
+
+#ifndef _WIN32
+// A link to a level, even through another link, stays a link: the level it
+// points at gets the new contents, and the new file is made beside it.
+TEST(LevelSave, SymbolicLinkIsWrittenThrough)
+{
+    namespace fs = std::filesystem;
+    ScratchFolder links;
+    ScratchFolder levels;
+    WriteFileBytes(levels.Path("real.vrk"), kOldFile);
+    fs::create_symlink("real.vrk", levels.Path("near.vrk"));
+    std::string link = links.Path("link.vrk");
+    fs::create_symlink(levels.Path("near.vrk"), link);
+    Level level = NewLevel();
+    MakeEditedLevel(&level);
+    ASSERT_EQ(0, SaveLevel(&level, link.c_str()));
+    EXPECT_EQ(LevelFileSize(&level), ReadFileBytes(levels.Path("real.vrk")).size());
+    EXPECT_TRUE(fs::is_symlink(link)) << "the link was replaced by a file";
+    EXPECT_TRUE(fs::is_symlink(levels.Path("near.vrk"))) << "the inner link was replaced by a file";
+    EXPECT_EQ(std::vector<std::string>{"link.vrk"}, links.Names());
+    EXPECT_EQ((std::vector<std::string>{"near.vrk", "real.vrk"}), levels.Names());
+    EXPECT_STREQ(link.c_str(), level.fileName) << "the name the user gave is remembered";
+    FreeLevel(&level);
+}
+#endif

@@ -107,6 +107,7 @@ TEST(SectorOverlaps, CornerTestAgainstOneSector)
         {"a long bar along the right side", MakeSector(7, 0, 9, 12), false},
         {"top-left cell inside", MakeSector(6, 6, 9, 9), true},
         {"bottom-right cell inside", MakeSector(1, 1, 5, 5), true},
+        {"bottom-right cell in its last column and row", MakeSector(1, 1, 7, 7), true},
         {"same rectangle", MakeSector(4, 4, 7, 7), true},
         {"encloses it wholly", MakeSector(3, 3, 8, 8), false},
         {"top-right cell inside only", MakeSector(1, 6, 5, 9), false},

@@ -12,6 +12,13 @@
 
 #include "level_file.h"
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 Sector MakeSector(int left, int top, int right, int bottom, int floorHeight, int ceilingHeight)
@@ -189,3 +196,31 @@ void FillBrickLayout(Level* level, int count)
     }
     level->sectorCount = static_cast<uint16_t>(count);
 }
+
+#ifndef _WIN32
+FifoFeeder::FifoFeeder(const std::string& path, const Bytes& bytes)
+    : made_(mkfifo(path.c_str(), 0644) == 0), stop_(false)
+{
+    // A reader that closes before the bytes arrive must not end the test.
+    signal(SIGPIPE, SIG_IGN);
+    writer_ = std::thread([this, path, bytes] {
+        // Opening for writing without waiting succeeds only once a reader is there.
+        for (int tries = 0; tries < 12000 && !stop_; tries++) {
+            int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) {
+                ssize_t put = write(fd, bytes.data(), bytes.size());
+                (void)put;
+                close(fd);
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+}
+
+FifoFeeder::~FifoFeeder()
+{
+    stop_ = true;
+    writer_.join();
+}
+#endif

@@ -3,7 +3,9 @@
 #ifndef QUILLMARCH_LEVEL_TEST_SUPPORT_H
 #define QUILLMARCH_LEVEL_TEST_SUPPORT_H
 
+#include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "level.h"
@@ -55,6 +57,24 @@ public:
     ~WarningCapture();
     const std::vector<std::string>& Texts() const;
 };
+
+#ifndef _WIN32
+// A FIFO made at path, and a writer that feeds it bytes once, as soon as
+// something opens it for reading, then closes it. A reader that waits for a
+// writer thus gets the bytes and ends instead of hanging the test; a reader
+// that does not wait never sees them. The writer gives up when destroyed.
+class FifoFeeder {
+public:
+    FifoFeeder(const std::string& path, const Bytes& bytes);
+    ~FifoFeeder();
+    bool Made() const { return made_; }
+
+private:
+    bool made_;
+    std::atomic<bool> stop_;
+    std::thread writer_;
+};
+#endif
 
 // A level whose sectors touch in a brick pattern: rows of two-cell bricks,
 // every other row shifted by one cell. count sectors, at most MAX_SECTORS.

@@ -107,6 +107,8 @@ TEST(LevelCheck, EachProblemAlone)
         {"floor level with ceiling", WithExtraSector(MakeSector(10, 10, 11, 11, 50, 50)), {}},
         {"intersecting", WithExtraSector(MakeSector(1, 1, 3, 2)),
          {"sectors 0 and 3 intersect", "sectors 1 and 3 intersect"}},
+        {"intersecting in neighbouring slots", WithExtraSector(MakeSector(1, 2, 3, 3)), {"sectors 2 and 3 intersect"}},
+        {"no sectors, as a new level saves", ToBytes(NewLevel()), {}},
         {"start outside", ToBytes(startOutside), {"start cell (4, 1) lies in no sector"}},
         {"a stored portal altered", badPortal,
          {"stored portals differ from the derived ones: 6 stored, 6 derived, first at portal 3: "
@@ -120,11 +122,6 @@ TEST(LevelCheck, EachProblemAlone)
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, Check(c.bytes)) << c.what;
-}
-
-TEST(LevelCheck, EmptyLevelHasItsStartCellOutside)
-{
-    EXPECT_EQ(Lines{"start cell (0, 0) lies in no sector"}, Check(ToBytes(NewLevel())));
 }
 
 TEST(LevelCheck, SeveralProblemsComeInAFixedOrder)
@@ -154,14 +151,28 @@ TEST(LevelCheck, EveryCutOfAGoodFileIsReportedTruncated)
     }
 }
 
-TEST(LevelCheck, FullTableOfSectorsInSixtyFiveThousandCells)
+// The editor saves such a level after a warning; the check names it too.
+TEST(LevelCheck, SharedEdgesBeyondThePortalTable)
 {
     Level level;
     FillBrickLayout(&level, MAX_SECTORS);
     level.startX = 1;
     level.startY = 1;
-    BuildPortals(&level);
-    EXPECT_EQ(Lines{}, Check(ToBytes(level))) << "a capped portal table is what the builder derives";
+    int leftOut = BuildPortals(&level);
+    ASSERT_GT(leftOut, 1);
+    EXPECT_EQ(Lines{std::to_string(leftOut) + " shared edges do not fit the portal table"}, Check(ToBytes(level)))
+        << "the stored table is the capped one the builder derives";
+
+    // Just one edge over: the bricks whose last sector adds one edge too many.
+    for (int count = MAX_SECTORS; count > 0; count--) {
+        FillBrickLayout(&level, count);
+        level.startX = 1;
+        level.startY = 1;
+        if (BuildPortals(&level) == 1)
+            break;
+    }
+    ASSERT_EQ(1, BuildPortals(&level)) << "no brick layout leaves exactly one edge out";
+    EXPECT_EQ(Lines{"1 shared edge does not fit the portal table"}, Check(ToBytes(level)));
 }
 
 TEST(LevelCheck, RandomBytesNeverUpsetIt)

@@ -7,38 +7,37 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
+#include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #endif
 
+// The bytes as written: a Windows build must end its lines as the native one does.
 static std::string ReadText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    std::string plain;
-    for (char c : text) {
-        if (c != '\r')
-            plain += c;
-    }
-    return plain;
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 #ifdef _WIN32
 
-static HANDLE OpenForChild(const std::string& path)
+// access GENERIC_READ gives a handle every write to which fails.
+static HANDLE OpenForChild(const std::string& path, DWORD access)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
-    return CreateFileA(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL, nullptr);
+    return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                       nullptr);
 }
 
-ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder)
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
+                const ToolRunOptions& options)
 {
     std::string outPath = scratchFolder + "\\tool-out.txt", errPath = scratchFolder + "\\tool-err.txt";
     std::string line = "\"" + program + "\"";
     for (const std::string& arg : args)
         line += " \"" + arg + "\"";
-    HANDLE out = OpenForChild(outPath), err = OpenForChild(errPath);
+    HANDLE out = OpenForChild(outPath, options.outputRefused ? GENERIC_READ : GENERIC_WRITE);
+    HANDLE err = OpenForChild(errPath, GENERIC_WRITE);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
@@ -49,7 +48,8 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     std::vector<char> commandLine(line.begin(), line.end());
     commandLine.push_back('\0');
     ToolRun run = {-1, "", ""};
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup, &process)) {
+    const char* folder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
+    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process)) {
         WaitForSingleObject(process.hProcess, 60000);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
@@ -86,13 +86,17 @@ static std::string Quote(const std::string& text)
     return quoted + "'";
 }
 
-ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder)
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
+                const ToolRunOptions& options)
 {
     std::string outPath = scratchFolder + "/tool-out.txt", errPath = scratchFolder + "/tool-err.txt";
-    std::string line = Quote(program);
+    std::string line = options.workingFolder.empty() ? "" : "cd " + Quote(options.workingFolder) + " && ";
+    line += Quote(program);
     for (const std::string& arg : args)
         line += " " + Quote(arg);
-    line += " >" + Quote(outPath) + " 2>" + Quote(errPath) + " </dev/null";
+    line += " >" + (options.outputRefused ? std::string("/dev/full") : Quote(outPath)) + " 2>" + Quote(errPath) +
+            " </dev/null";
+    remove(outPath.c_str());  // so a refused output reads back empty
     int status = system(line.c_str());
     ToolRun run = {-1, "", ""};
     if (status != -1 && WIFEXITED(status))

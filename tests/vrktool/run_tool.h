@@ -7,12 +7,18 @@
 
 struct ToolRun {
     int exitCode;        // -1 when the program could not be started
-    std::string out;     // standard output, with Windows line ends made plain
+    std::string out;     // standard output, byte for byte
     std::string err;     // standard error, likewise
 };
 
+struct ToolRunOptions {
+    std::string workingFolder;  // the folder the program starts in; empty: the caller's
+    bool outputRefused;         // standard output refuses every write, as a full disk does
+};
+
 // Runs program with args; its output goes through files in scratchFolder.
-ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder);
+ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
+                const ToolRunOptions& options = ToolRunOptions());
 
 // The path a program built beside the tests has on this system: Wine sees
 // the build folder's absolute POSIX paths under drive Z:.

@@ -2,6 +2,9 @@
 // generated and hostile files.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
+
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,6 +15,10 @@
 #include "portals.h"
 #include "run_tool.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 namespace {
 
 typedef std::vector<std::string> Args;
@@ -19,9 +26,9 @@ typedef std::vector<std::string> Args;
 // Each test has a folder for its levels and one for the tool's output.
 class VrktoolCli : public ::testing::Test {
 protected:
-    ToolRun Run(const Args& args)
+    ToolRun Run(const Args& args, const ToolRunOptions& options = ToolRunOptions())
     {
-        ToolRun run = RunTool(NativeProgramPath(VRKTOOL_PATH), args, outputs.Root());
+        ToolRun run = RunTool(NativeProgramPath(VRKTOOL_PATH), args, outputs.Root(), options);
         // A sanitizer report or a crash must never pass for a result.
         EXPECT_EQ(std::string::npos, run.err.find("Sanitizer")) << run.err;
         EXPECT_EQ(std::string::npos, run.err.find("runtime error")) << run.err;
@@ -212,7 +219,6 @@ TEST_F(VrktoolCli, PortalsRebuildsInPlace)
     Bytes expected = ToBytes(level);
     level.portalCount = 0;
     Bytes stale = ToBytes(level);
-    stale.insert(stale.end(), {9, 9, 9});  // trailing bytes go too
     std::string file = Write("stale.vrk", stale);
     ToolRun run = Run({"portals", file});
     EXPECT_EQ(0, run.exitCode) << run.err;
@@ -228,12 +234,81 @@ TEST_F(VrktoolCli, PortalsToAnotherFileLeavesTheInputAlone)
     Bytes expected = ToBytes(level);
     level.portalCount = 0;
     Bytes stale = ToBytes(level);
+    stale.insert(stale.end(), {9, 9, 9});  // any file that loads, trailing bytes and all
     std::string in = Write("in.vrk", stale);
     std::string out = levels.Path("out.vrk");
     ToolRun run = Run({"portals", in, "-o", out});
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ(HexBytes(stale), HexBytes(ReadFileBytes(in)));
     EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(out)));
+}
+
+// The reader takes only the header and the sectors, so a file that is more
+// or less than the level its header describes would lose what it holds.
+TEST_F(VrktoolCli, PortalsInPlaceKeepsWhatIsNotExactlyALevel)
+{
+    Level level = TwoCells();
+    Bytes trailing = ToBytes(level);
+    trailing.insert(trailing.end(), {9, 9, 9});
+    Bytes portalsCut = ToBytes(level);
+    portalsCut.resize(portalsCut.size() - 4);
+    const struct { const char* what; Bytes bytes; const char* sizes; } cases[] = {
+        {"trailing bytes", trailing, "52 bytes, but its header describes a level of 49"},
+        {"portals cut short", portalsCut, "45 bytes, but its header describes a level of 49"},
+    };
+    for (const auto& c : cases) {
+        std::string file = Write("kept.vrk", c.bytes);
+        ToolRun run = Run({"portals", file});
+        EXPECT_EQ(1, run.exitCode) << c.what;
+        EXPECT_EQ(0u, run.err.find(file + ": " + c.sizes + "; left as it is")) << c.what << ": " << run.err;
+        EXPECT_EQ(HexBytes(c.bytes), HexBytes(ReadFileBytes(file))) << c.what;
+        EXPECT_EQ(std::vector<std::string>{"kept.vrk"}, levels.Names()) << c.what;
+    }
+    // A folder is no level file to replace.
+    std::string folder = levels.Path("folder.vrk");
+    std::filesystem::create_directory(folder);
+    ToolRun run = Run({"portals", folder});
+    EXPECT_EQ(1, run.exitCode) << run.err;
+    EXPECT_EQ(folder + ": cannot be read: not a regular file\n", run.err);
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+}
+
+// A file far larger than any level, as git may hand a textconv: its size
+// comes from the file system and the rest counts as trailing bytes. Sparse,
+// so it costs no disk.
+TEST_F(VrktoolCli, HugeFileIsReadOnlyAsFarAsALevelGoes)
+{
+    Bytes level = ToBytes(TwoCells());
+    std::string file = Write("huge.vrk", level);
+    const unsigned long long size = (5ull << 30) + 7;  // past 32 bits too
+    std::filesystem::resize_file(file, size);
+    const std::string trailing = std::to_string(size - level.size());
+
+    ToolRun info = Run({"info", file});
+    EXPECT_EQ(0, info.exitCode) << info.err;
+    EXPECT_EQ("size " + std::to_string(size) + "\n"
+              "version 2\nstart 0 0\nsectors 2\nportals 2\n"
+              "sector 0: left 0 top 0 right 1 bottom 1 floorHeight 128 ceilingHeight 132\n"
+              "sector 1: left 1 top 0 right 2 bottom 1 floorHeight 10 ceilingHeight 250\n"
+              "portal 0: offsetX 1 offsetY 0 length 1 sector 0 twin 1\n"
+              "portal 1: offsetX 0 offsetY 0 length 1 sector 1 twin 0\n"
+              "trailing bytes " + trailing + "\n",
+              info.out);
+    ToolRun json = Run({"info", "--json", file});
+    EXPECT_NE(std::string::npos, json.out.find("\"trailingBytes\": " + trailing + "\n")) << json.out;
+
+    ToolRun check = Run({"check", file});
+    EXPECT_EQ(1, check.exitCode);
+    EXPECT_EQ(file + ": " + trailing + " trailing bytes after the portals\n", check.out);
+
+    ToolRun inPlace = Run({"portals", file});
+    EXPECT_EQ(1, inPlace.exitCode) << inPlace.err;
+    EXPECT_EQ(size, std::filesystem::file_size(file)) << "the file must be left as it is";
+
+    std::string out = levels.Path("rebuilt.vrk");
+    ToolRun rebuilt = Run({"portals", file, "-o", out});
+    EXPECT_EQ(0, rebuilt.exitCode) << rebuilt.err;
+    EXPECT_EQ(HexBytes(level), HexBytes(ReadFileBytes(out)));
 }
 
 TEST_F(VrktoolCli, PortalsSaysHowManyEdgesWereLeftOut)
@@ -287,6 +362,75 @@ TEST_F(VrktoolCli, PortalsReportsAFailedWrite)
     ToolRun run = Run({"portals", in, "-o", out});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(out + ": unable to write level to file\n", run.err);
+}
+
+#ifndef _WIN32
+// A FIFO holds no level: no command waits for a writer, and portals leaves
+// it a FIFO. Each command finds a writer ready to feed it a level, so one
+// that waited would take it instead of ending without it.
+TEST_F(VrktoolCli, FifoIsRefusedWithoutWaiting)
+{
+    const Bytes level = ToBytes(TwoCells());
+    const std::string fifo = levels.Path("pipe.vrk");
+    const std::string out = levels.Path("out.vrk");
+    const struct { Args args; int exitCode; bool toStdout; } cases[] = {
+        {{"info", fifo}, 2, false},
+        {{"check", fifo}, 2, true},
+        {{"portals", fifo}, 1, false},
+        {{"portals", fifo, "-o", out}, 2, false},
+    };
+    for (const auto& c : cases) {
+        FifoFeeder feeder(fifo, level);
+        ASSERT_TRUE(feeder.Made());
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.args[0] << " " << c.args.size();
+        EXPECT_EQ(fifo + ": cannot be read: not a regular file\n", c.toStdout ? run.out : run.err) << c.args[0];
+        EXPECT_EQ((std::vector<std::string>{"pipe.vrk"}), levels.Names()) << c.args[0] << ": nothing written";
+        struct stat info;
+        ASSERT_EQ(0, lstat(fifo.c_str(), &info));
+        EXPECT_TRUE(S_ISFIFO(info.st_mode)) << c.args[0] << " replaced the FIFO";
+        remove(fifo.c_str());
+    }
+}
+#endif
+
+// Output that cannot be written is an error, not a success.
+TEST_F(VrktoolCli, FailedWriteToStandardOutputExitsTwo)
+{
+    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    Bytes trailing = ToBytes(TwoCells());
+    trailing.push_back(0);
+    std::string faulty = Write("faulty.vrk", trailing);  // check has a line to print, and exit code 1 for it
+    ToolRunOptions refused;
+    refused.outputRefused = true;
+    for (const Args& args : {Args{"info", file}, Args{"info", "--json", file}, Args{"check", faulty},
+                             Args{"--help"}}) {
+        ToolRun run = Run(args, refused);
+        EXPECT_EQ(2, run.exitCode) << args[0];
+        EXPECT_NE(std::string::npos, run.err.find("vrktool: cannot write to standard output: ")) << run.err;
+    }
+}
+
+// "--" ends the options, so a file named like one can be given.
+TEST_F(VrktoolCli, DoubleDashEndsTheOptions)
+{
+    Level level = TwoCells();
+    Bytes expected = ToBytes(level);
+    level.portalCount = 0;
+    Write("-x.vrk", ToBytes(level));
+    ToolRunOptions inLevels;
+    inLevels.workingFolder = levels.Root();
+    ToolRun plain = Run({"info", "-x.vrk"}, inLevels);
+    EXPECT_EQ(2, plain.exitCode) << "without --, -x.vrk is an unknown option";
+    ToolRun info = Run({"info", "--", "-x.vrk"}, inLevels);
+    EXPECT_EQ(0, info.exitCode) << info.err;
+    EXPECT_EQ(0u, info.out.find("size 29\n")) << info.out;
+    ToolRun check = Run({"check", "--", "-x.vrk"}, inLevels);
+    EXPECT_EQ(1, check.exitCode) << check.err;
+    EXPECT_EQ(0u, check.out.find("-x.vrk: stored portals differ")) << check.out;
+    ToolRun portals = Run({"portals", "-o", "-y.vrk", "--", "-x.vrk"}, inLevels);
+    EXPECT_EQ(0, portals.exitCode) << portals.err;
+    EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(levels.Path("-y.vrk"))));
 }
 
 // Random files of every size: the tool answers each with lines about that
