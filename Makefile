@@ -4,7 +4,7 @@ FUZZ_SECONDS ?= 600
 SOAK_EVENTS ?= 5000
 SOAK_SEED ?= 1
 
-.PHONY: all deps native windows test run bench fuzz soak clean
+.PHONY: all deps native windows test run bench fuzz soak dist dist-check clean
 
 all: native windows
 
@@ -35,5 +35,13 @@ fuzz: deps
 soak: windows
 	scripts/run-soak.sh $(SOAK_EVENTS) $(SOAK_SEED)
 
+# The release files in dist/, from a fresh Windows build.
+dist: deps
+	scripts/make-dist.sh
+
+# Two make dist runs of the current commit in other folders, compared byte for byte.
+dist-check: deps
+	scripts/dist-check.sh
+
 clean:
-	rm -rf build
+	rm -rf build dist

@@ -18,6 +18,7 @@
 #include "level_image.h"
 #include "level_info.h"
 #include "portals.h"
+#include "version.h"
 
 namespace {
 
@@ -217,6 +218,10 @@ int RunCommand(int argc, char** argv)
     std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {
         fputs(kUsage, stdout);
+        return 0;
+    }
+    if (command == "--version") {
+        puts("vrktool " QM_VERSION_TEXT);
         return 0;
     }
     if (command == "info")

@@ -38,6 +38,11 @@ std::string ToWindowsPath(const std::string& path);
 bool LaunchEditor(EditorProcess* editor, const std::string& arguments,
                   const char* folder = nullptr);
 
+// Starts a program (an installed or unpacked editor, an installer) with this
+// exact command line. Does not wait for any window.
+bool LaunchProgram(EditorProcess* editor, const std::string& commandLine,
+                   const char* folder = nullptr);
+
 // Launches and waits for the main window; kills the process and returns
 // false when no window shows up in time.
 bool StartEditor(EditorProcess* editor, const std::string& arguments = "",

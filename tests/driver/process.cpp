@@ -21,10 +21,15 @@ std::string GetEditorPath()
 
 bool LaunchEditor(EditorProcess* editor, const std::string& arguments, const char* folder)
 {
-    *editor = EditorProcess{};
     std::string commandLine = "\"" + GetEditorPath() + "\"";
     if (!arguments.empty())
         commandLine += " " + arguments;
+    return LaunchProgram(editor, commandLine, folder);
+}
+
+bool LaunchProgram(EditorProcess* editor, const std::string& commandLine, const char* folder)
+{
+    *editor = EditorProcess{};
     // CreateProcessA may write into the command line, so it gets its own copy.
     std::vector<char> text(commandLine.begin(), commandLine.end());
     text.push_back('\0');

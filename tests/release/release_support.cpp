@@ -1,0 +1,230 @@
+// Reading the release files and the system for the release tests.
+#include "release_support.h"
+
+#include <bcrypt.h>
+#include <objbase.h>
+#include <shlobj.h>
+
+#include <algorithm>
+#include <cstdio>
+
+std::string DistFolder()
+{
+    return ToWindowsPath(QM_DIST_DIR);
+}
+
+std::string UnpackedZipFolder()
+{
+    return ToWindowsPath(QM_UNPACKED_ZIP);
+}
+
+std::string ExamplesFolder()
+{
+    return ToWindowsPath(QM_SOURCE_DIR "/examples");
+}
+
+static bool ReadVersionBlock(const std::string& file, std::vector<unsigned char>* info)
+{
+    DWORD size = GetFileVersionInfoSizeA(file.c_str(), nullptr);
+    info->assign(size, 0);
+    return size > 0 && GetFileVersionInfoA(file.c_str(), 0, size, info->data());
+}
+
+std::string ProductVersionOf(const std::string& file)
+{
+    std::vector<unsigned char> info;
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (!ReadVersionBlock(file, &info) ||
+        !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
+        return "";
+    char text[64];
+    std::snprintf(text, sizeof text, "%lu.%lu.%lu", HIWORD(fixed->dwProductVersionMS),
+                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS));
+    return text;
+}
+
+std::string VersionStringOf(const std::string& file, const char* key)
+{
+    std::vector<unsigned char> info;
+    char* value = nullptr;
+    UINT length = 0;
+    std::string path = std::string("\\StringFileInfo\\040904b0\\") + key;
+    if (!ReadVersionBlock(file, &info) ||
+        !VerQueryValueA(info.data(), path.c_str(), reinterpret_cast<void**>(&value), &length))
+        return "(missing)";
+    return value ? value : "";
+}
+
+std::string Sha256Of(const Bytes& bytes)
+{
+    BCRYPT_ALG_HANDLE algorithm = nullptr;
+    BCRYPT_HASH_HANDLE hash = nullptr;
+    unsigned char digest[32];
+    bool ok = BCryptOpenAlgorithmProvider(&algorithm, BCRYPT_SHA256_ALGORITHM, nullptr, 0) == 0 &&
+              BCryptCreateHash(algorithm, &hash, nullptr, 0, nullptr, 0, 0) == 0 &&
+              BCryptHashData(hash, const_cast<unsigned char*>(bytes.data()),
+                             static_cast<ULONG>(bytes.size()), 0) == 0 &&
+              BCryptFinishHash(hash, digest, sizeof digest, 0) == 0;
+    if (hash)
+        BCryptDestroyHash(hash);
+    if (algorithm)
+        BCryptCloseAlgorithmProvider(algorithm, 0);
+    if (!ok)
+        return "(no hash)";
+    std::string text;
+    char hex[3];
+    for (unsigned char byte : digest) {
+        std::snprintf(hex, sizeof hex, "%02x", byte);
+        text += hex;
+    }
+    return text;
+}
+
+std::string ReadRegString(HKEY root, const std::string& key, const char* name)
+{
+    char value[2048];
+    DWORD size = sizeof value;
+    if (RegGetValueA(root, key.c_str(), *name ? name : nullptr, RRF_RT_REG_SZ, nullptr, value,
+                     &size) != ERROR_SUCCESS)
+        return "(missing)";
+    return value;
+}
+
+bool RegKeyExists(HKEY root, const std::string& key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    if (FAILED(SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return "(no folder)";
+    return path;
+}
+
+std::string ShortcutTarget(const std::string& shortcut)
+{
+    std::string target = "(unreadable)";
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                   reinterpret_cast<void**>(&link)))) {
+        std::wstring wide(shortcut.begin(), shortcut.end());
+        char path[MAX_PATH] = "";
+        if (SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(wide.c_str(), STGM_READ)) &&
+            SUCCEEDED(link->GetPath(path, sizeof path, nullptr, 0)))
+            target = path;
+        if (file)
+            file->Release();
+        link->Release();
+    }
+    CoUninitialize();
+    return target;
+}
+
+static void AddSubkeys(std::set<std::string>* entries, const char* place, HKEY root, const char* key)
+{
+    HKEY opened;
+    if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
+        return;
+    char name[512];
+    for (DWORD i = 0;; i++) {
+        DWORD length = sizeof name;
+        if (RegEnumKeyExA(opened, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS)
+            break;
+        entries->insert(std::string(place) + ": " + name);
+    }
+    RegCloseKey(opened);
+}
+
+static void AddFiles(std::set<std::string>* entries, const char* place, int csidl)
+{
+    for (const std::string& name : ListFolder(ShellFolder(csidl), true))
+        entries->insert(std::string(place) + ": " + name);
+}
+
+std::set<std::string> SnapshotInstallPlaces()
+{
+    const char* const uninstall = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    std::set<std::string> entries;
+    AddSubkeys(&entries, "user classes", HKEY_CURRENT_USER, "Software\\Classes");
+    AddSubkeys(&entries, "machine classes", HKEY_LOCAL_MACHINE, "Software\\Classes");
+    AddSubkeys(&entries, "user programs list", HKEY_CURRENT_USER, uninstall);
+    AddSubkeys(&entries, "machine programs list", HKEY_LOCAL_MACHINE, uninstall);
+    AddFiles(&entries, "user Start menu", CSIDL_PROGRAMS);
+    AddFiles(&entries, "common Start menu", CSIDL_COMMON_PROGRAMS);
+    return entries;
+}
+
+bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
+{
+    // An uninstaller runs a copy of itself and leaves at once: the job holds
+    // every process started from here, and the run ends when it is empty.
+    HANDLE job = CreateJobObjectA(nullptr, nullptr);
+    std::vector<char> text(commandLine.begin(), commandLine.end());
+    text.push_back('\0');
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info = {};
+    if (!job || !CreateProcessA(nullptr, text.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                                nullptr, nullptr, &startup, &info)) {
+        if (job)
+            CloseHandle(job);
+        return false;
+    }
+    AssignProcessToJobObject(job, info.hProcess);
+    ResumeThread(info.hThread);
+    DWORD start = GetTickCount();
+    bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
+    GetExitCodeProcess(info.hProcess, exitCode);
+    while (ended) {
+        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
+        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
+                                       sizeof accounting, nullptr) ||
+            accounting.ActiveProcesses == 0)
+            break;
+        if (GetTickCount() - start > timeoutMs)
+            ended = false;
+        Sleep(20);
+    }
+    CloseHandle(info.hThread);
+    CloseHandle(info.hProcess);
+    CloseHandle(job);
+    return ended;
+}
+
+static void AddTree(std::vector<std::string>* files, const std::string& folder, const std::string& prefix)
+{
+    for (const std::string& name : ListFolder(folder, false))
+        files->push_back(prefix + name);
+    for (const std::string& name : ListFolder(folder, true)) {
+        if (GetFileAttributesA((folder + "\\" + name).c_str()) & FILE_ATTRIBUTE_DIRECTORY)
+            AddTree(files, folder + "\\" + name, prefix + name + "\\");
+    }
+}
+
+std::vector<std::string> ListTree(const std::string& folder)
+{
+    std::vector<std::string> files;
+    AddTree(&files, folder, "");
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::string Missing(const std::set<std::string>& a, const std::set<std::string>& b)
+{
+    std::string lines;
+    for (const std::string& entry : a) {
+        if (!b.count(entry))
+            lines += "  " + entry + "\n";
+    }
+    return lines.empty() ? "  (none)\n" : lines;
+}

@@ -1,0 +1,10 @@
+# Unpacks the one portable zip in FROM into a fresh folder TO.
+file(GLOB zips "${FROM}/*-win64.zip")
+list(LENGTH zips count)
+if(NOT count EQUAL 1)
+  message(FATAL_ERROR "expected one portable zip in ${FROM}, found ${count}: ${zips}")
+endif()
+file(REMOVE_RECURSE "${TO}")
+file(MAKE_DIRECTORY "${TO}")
+file(ARCHIVE_EXTRACT INPUT "${zips}" DESTINATION "${TO}")
+message(STATUS "unpacked ${zips} into ${TO}")
