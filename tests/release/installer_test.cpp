@@ -4,13 +4,13 @@
 // nothing of the install but a level the user saved in its folder.
 #include <gtest/gtest.h>
 
-#include <shellapi.h>
-#include <shlobj.h>
-
 #include <algorithm>
 
 #include "editor_fixture.h"
 #include "release_support.h"
+
+#include <shellapi.h>
+#include <shlobj.h>
 
 namespace {
 

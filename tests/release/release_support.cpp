@@ -4,6 +4,7 @@
 #include <bcrypt.h>
 #include <objbase.h>
 #include <shlobj.h>
+#include <tlhelp32.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -39,8 +40,9 @@ std::string ProductVersionOf(const std::string& file)
         !VerQueryValueA(info.data(), "\\", reinterpret_cast<void**>(&fixed), &length))
         return "";
     char text[64];
-    std::snprintf(text, sizeof text, "%lu.%lu.%lu", HIWORD(fixed->dwProductVersionMS),
-                  LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS));
+    std::snprintf(text, sizeof text, "%u.%u.%u", static_cast<unsigned>(HIWORD(fixed->dwProductVersionMS)),
+                  static_cast<unsigned>(LOWORD(fixed->dwProductVersionMS)),
+                  static_cast<unsigned>(HIWORD(fixed->dwProductVersionLS)));
     return text;
 }
 
@@ -164,10 +166,43 @@ std::set<std::string> SnapshotInstallPlaces()
     return entries;
 }
 
+// The processes in the job that are not Wine's or Windows' own (the desktop
+// and the services a first program starts live on after it).
+static int CountOwnProcesses(HANDLE job)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return -1;
+    char system[MAX_PATH] = "";
+    UINT systemLength = GetSystemDirectoryA(system, sizeof system);
+    int count = 0;
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | SYNCHRONIZE, FALSE,
+                                     entry.th32ProcessID);
+        if (!process)
+            continue;
+        BOOL inJob = FALSE;
+        char image[MAX_PATH] = "";
+        DWORD size = sizeof image;
+        if (IsProcessInJob(process, job, &inJob) && inJob &&
+            WaitForSingleObject(process, 0) == WAIT_TIMEOUT &&
+            QueryFullProcessImageNameA(process, 0, image, &size) &&
+            CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, image, systemLength, system,
+                           systemLength) != CSTR_EQUAL)
+            count++;
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return count;
+}
+
 bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
 {
     // An uninstaller runs a copy of itself and leaves at once: the job holds
-    // every process started from here, and the run ends when it is empty.
+    // every process started from here, and the run ends when none of them
+    // runs any more.
     HANDLE job = CreateJobObjectA(nullptr, nullptr);
     std::vector<char> text(commandLine.begin(), commandLine.end());
     text.push_back('\0');
@@ -185,12 +220,7 @@ bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
     DWORD start = GetTickCount();
     bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
     GetExitCodeProcess(info.hProcess, exitCode);
-    while (ended) {
-        JOBOBJECT_BASIC_ACCOUNTING_INFORMATION accounting = {};
-        if (!QueryInformationJobObject(job, JobObjectBasicAccountingInformation, &accounting,
-                                       sizeof accounting, nullptr) ||
-            accounting.ActiveProcesses == 0)
-            break;
+    while (ended && CountOwnProcesses(job) > 0) {
         if (GetTickCount() - start > timeoutMs)
             ended = false;
         Sleep(20);
