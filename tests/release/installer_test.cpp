@@ -192,7 +192,7 @@ protected:
         EXPECT_EQ(std::vector<std::string>{"my own level.vrk"}, ListTree(folder))
             << "what the uninstall left in " << folder;
         Bytes kept;
-        EXPECT_TRUE(ReadFileBytes(own, &kept) && kept == example) << "the user's level changed";
+        EXPECT_TRUE(ReadFileBytes(own, &kept) && kept == example) << "the user's level is gone or changed";
         std::set<std::string> after = SnapshotInstallPlaces();
         EXPECT_EQ("  (none)\n", Missing(after, before)) << "what the uninstall left behind";
         EXPECT_EQ("  (none)\n", Missing(before, after)) << "what the uninstall took that was not the install's";
