@@ -41,40 +41,9 @@ static void PrintText(FILE* out, const LevelImage& image)
         fprintf(out, "trailing bytes %llu\n", TrailingBytes(image));
 }
 
-static void PrintJson(FILE* out, const LevelImage& image)
-{
-    fprintf(out, "{\n  \"size\": %llu,\n", static_cast<unsigned long long>(image.size));
-    if (image.hasHeader) {
-        fprintf(out, "  \"version\": %u,\n  \"startX\": %u,\n  \"startY\": %u,\n  \"sectorCount\": %u,\n"
-                     "  \"portalCount\": %u,\n",
-                image.version, image.startX, image.startY, image.sectorCount, image.portalCount);
-    } else {
-        fprintf(out, "  \"version\": null,\n  \"startX\": null,\n  \"startY\": null,\n  \"sectorCount\": null,\n"
-                     "  \"portalCount\": null,\n");
-    }
-    fprintf(out, "  \"sectors\": [");
-    for (size_t i = 0; i < image.sectorsPresent; i++) {
-        Sector s = GetImageSector(image, i);
-        fprintf(out, "%s\n    {\"left\": %u, \"top\": %u, \"right\": %u, \"bottom\": %u, \"floorHeight\": %u, "
-                     "\"ceilingHeight\": %u}",
-                i ? "," : "", s.left, s.top, s.right, s.bottom, s.floorHeight, s.ceilingHeight);
-    }
-    fprintf(out, "%s],\n  \"portals\": [", image.sectorsPresent ? "\n  " : "");
-    for (size_t i = 0; i < image.portalsPresent; i++) {
-        Portal p = GetImagePortal(image, i);
-        fprintf(out, "%s\n    {\"offsetX\": %u, \"offsetY\": %u, \"length\": %u, \"sector\": %u, \"twin\": %u}",
-                i ? "," : "", p.offsetX, p.offsetY, p.length, p.sector, p.twin);
-    }
-    fprintf(out, "%s],\n  \"truncated\": %s,\n  \"trailingBytes\": %llu\n}\n", image.portalsPresent ? "\n  " : "",
-            IsTruncated(image) ? "true" : "false", TrailingBytes(image));
-}
-
-void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t available, uint64_t fileSize, bool json)
+void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t available, uint64_t fileSize)
 {
     LevelImage image;
     ReadLevelImage(bytes, available, fileSize, &image);
-    if (json)
-        PrintJson(out, image);
-    else
-        PrintText(out, image);
+    PrintText(out, image);
 }

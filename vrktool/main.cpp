@@ -17,7 +17,9 @@
 #include "level_file.h"
 #include "level_image.h"
 #include "level_info.h"
+#include "level_json.h"
 #include "portals.h"
+#include "tool_commands.h"
 #include "version.h"
 
 namespace {
@@ -26,6 +28,10 @@ const char kUsage[] =
     "usage: vrktool info FILE [--json]     print every field and record of a level file\n"
     "       vrktool check FILE...          report problems, one line each; exit 0 none, 1 some, 2 unreadable\n"
     "       vrktool portals FILE [-o OUT]  rebuild the portals and save in place or to OUT\n"
+    "       vrktool render FILE -o OUT.png [--size W H] [--scale N] [--portals] [--shade floor|ceiling]\n"
+    "                                      draw the level as the editor shows it\n"
+    "       vrktool build FILE.json -o OUT.vrk\n"
+    "                                      write the level that info --json describes (FILE - reads stdin)\n"
     "       -- ends the options: the arguments after it are files\n";
 
 // The largest file a level can be: the header and 65535 records of each
@@ -33,20 +39,14 @@ const char kUsage[] =
 // shows as trailing bytes without reading it all.
 const size_t kLargestLevel = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (65535 + 65535);
 
+}  // namespace
+
 int ShowUsage()
 {
     fputs(kUsage, stderr);
     return 2;
 }
 
-// A file as every command sees it: its first bytes and its whole size.
-struct LevelFileBytes {
-    std::vector<unsigned char> bytes;
-    FileReadInfo info;
-};
-
-// Reads the start of a regular file, never waiting on a pipe or a device.
-// On failure returns false with the reason in file->info.
 bool ReadLevelFile(const char* path, LevelFileBytes* file)
 {
     file->bytes.resize(kLargestLevel + 1);
@@ -54,6 +54,8 @@ bool ReadLevelFile(const char* path, LevelFileBytes* file)
     file->bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return got >= 0;
 }
+
+namespace {
 
 bool IsOption(const char* arg)
 {
@@ -98,7 +100,10 @@ int InfoCommand(int argc, char** argv)
         fprintf(stderr, "%s: cannot be read: %s\n", args.path, file.info.reason.c_str());
         return 2;
     }
-    PrintLevelInfo(stdout, file.bytes.data(), file.bytes.size(), file.info.size, args.json);
+    if (args.json)
+        fputs(FormatLevelJson(file.bytes.data(), file.bytes.size(), file.info.size).c_str(), stdout);
+    else
+        PrintLevelInfo(stdout, file.bytes.data(), file.bytes.size(), file.info.size);
     return 0;
 }
 
@@ -230,6 +235,10 @@ int RunCommand(int argc, char** argv)
         return CheckCommand(argc - 2, argv + 2);
     if (command == "portals")
         return PortalsCommand(argc - 2, argv + 2);
+    if (command == "render")
+        return RenderCommand(argc - 2, argv + 2);
+    if (command == "build")
+        return BuildCommand(argc - 2, argv + 2);
     return ShowUsage();
 }
 
