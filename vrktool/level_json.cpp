@@ -277,8 +277,7 @@ void CheckCount(const Json& document, const char* key, const char* tableKey, con
     if (!checker->TakeNumber(document, "", key, 65535, &count) || !table)
         return;
     if (count != table->size())
-        checker->Add(key, std::to_string(count) + ", but " + tableKey + " has " + std::to_string(table->size()) +
-                              " entries");
+        checker->Add(key, std::to_string(count) + ", but " + tableKey + " holds " + std::to_string(table->size()));
 }
 
 // The fields `info --json` derives from the file agree with the level that

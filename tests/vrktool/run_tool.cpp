@@ -38,10 +38,15 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
         line += " \"" + arg + "\"";
     HANDLE out = OpenForChild(outPath, options.outputRefused ? GENERIC_READ : GENERIC_WRITE);
     HANDLE err = OpenForChild(errPath, GENERIC_WRITE);
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE in = options.inputPath.empty()
+                    ? INVALID_HANDLE_VALUE
+                    : CreateFileA(options.inputPath.c_str(), GENERIC_READ, FILE_SHARE_READ, &inherit, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESTDHANDLES;
-    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdInput = in != INVALID_HANDLE_VALUE ? in : GetStdHandle(STD_INPUT_HANDLE);
     startup.hStdOutput = out;
     startup.hStdError = err;
     PROCESS_INFORMATION process = {};
@@ -59,6 +64,8 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     }
     CloseHandle(out);
     CloseHandle(err);
+    if (in != INVALID_HANDLE_VALUE)
+        CloseHandle(in);
     run.out = ReadText(outPath);
     run.err = ReadText(errPath);
     return run;
@@ -95,7 +102,7 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     for (const std::string& arg : args)
         line += " " + Quote(arg);
     line += " >" + (options.outputRefused ? std::string("/dev/full") : Quote(outPath)) + " 2>" + Quote(errPath) +
-            " </dev/null";
+            " <" + Quote(options.inputPath.empty() ? "/dev/null" : options.inputPath);
     remove(outPath.c_str());  // so a refused output reads back empty
     int status = system(line.c_str());
     ToolRun run = {-1, "", ""};

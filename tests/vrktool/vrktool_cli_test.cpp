@@ -2,6 +2,7 @@
 // generated and hostile files.
 #include <gtest/gtest.h>
 
+#include <stdint.h>
 #include <stdio.h>
 
 #include <filesystem>
@@ -9,9 +10,13 @@
 #include <string>
 #include <vector>
 
+#include <nlohmann/json.hpp>
+
 #include "level.h"
 #include "level_file.h"
+#include "level_json.h"
 #include "level_test_support.h"
+#include "png_read.h"
 #include "portals.h"
 #include "run_tool.h"
 
@@ -83,6 +88,17 @@ TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
         {"portals", file, "-o"},
         {"portals", file, "-x"},
         {"portals", file, "-o", "a.vrk", "-o", "b.vrk"},
+        {"render", file},
+        {"render", file, "-o"},
+        {"render", file, "-o", "x.png", "--scale", "9"},
+        {"render", file, "-o", "x.png", "--scale", "0"},
+        {"render", file, "-o", "x.png", "--size", "0", "5"},
+        {"render", file, "-o", "x.png", "--size", "16385", "5"},
+        {"render", file, "-o", "x.png", "--size", "5"},
+        {"render", file, "-o", "x.png", "--shade", "wall"},
+        {"render", file, "-o", "x.png", "--portals", "--portals"},
+        {"build", file},
+        {"build", file, file, "-o", "x.vrk"},
     };
     for (const Args& args : cases) {
         std::string shown;
@@ -464,4 +480,185 @@ TEST_F(VrktoolCli, RandomFilesNeverCrashIt)
         ToolRun portals = Run({"portals", checkArgs[i], "-o", levels.Path("rebuilt.vrk")});
         EXPECT_TRUE(portals.exitCode == 0 || portals.exitCode == 2) << "exit code " << portals.exitCode;
     }
+}
+
+std::string ExamplePath(const std::string& name)
+{
+    return NativeProgramPath(std::string(QM_SOURCE_DIR) + "/examples/" + name);
+}
+
+// Each example level is what `build` makes of its JSON source, and what
+// `info --json` prints of it, piped back into `build -`, gives its bytes.
+TEST_F(VrktoolCli, ExamplesAreBuiltFromTheirSourcesAndReadBackThroughStandardInput)
+{
+    for (const char* name : {"courtyard", "hall", "stairs"}) {
+        Bytes level = ReadFileBytes(ExamplePath(std::string(name) + ".vrk"));
+        ASSERT_FALSE(level.empty()) << name;
+        std::string built = levels.Path(std::string(name) + ".vrk");
+        ToolRun run = Run({"build", ExamplePath(std::string(name) + ".json"), "-o", built});
+        EXPECT_EQ(0, run.exitCode) << name << ": " << run.err;
+        EXPECT_EQ(HexBytes(level), HexBytes(ReadFileBytes(built))) << name << ".json built";
+
+        ToolRun info = Run({"info", "--json", ExamplePath(std::string(name) + ".vrk")});
+        std::string document = outputs.Path("document.json");
+        WriteFileBytes(document, Bytes(info.out.begin(), info.out.end()));
+        std::string back = levels.Path(std::string(name) + "-back.vrk");
+        ToolRunOptions piped;
+        piped.inputPath = document;
+        run = Run({"build", "-", "-o", back}, piped);
+        EXPECT_EQ(0, run.exitCode) << name << ": " << run.err;
+        EXPECT_EQ(HexBytes(level), HexBytes(ReadFileBytes(back))) << name << ": info --json | build -";
+    }
+}
+
+TEST_F(VrktoolCli, BuildRefusesAnInvalidDocumentAndLeavesTheTargetAlone)
+{
+    std::string out = Write("out.vrk", {1, 2, 3});
+    std::string bad = Write("bad.json", Bytes{'{', '}'});
+    ToolRun run = Run({"build", bad, "-o", out});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(bad + ": version: missing\n" + bad + ": startX: missing\n" + bad + ": startY: missing\n" + bad +
+                  ": sectors: missing\n",
+              run.err);
+    EXPECT_EQ("01 02 03", HexBytes(ReadFileBytes(out))) << "a refused document must not touch the target";
+
+    // A Ctrl+Z is no end of the text on Windows either: read in binary mode.
+    std::string piped = outputs.Path("piped.json");
+    WriteFileBytes(piped, Bytes{'{', '}', 0x1A});
+    ToolRunOptions fromPipe;
+    fromPipe.inputPath = piped;
+    run = Run({"build", "-", "-o", out}, fromPipe);
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(0u, run.err.find("(standard input): line 1, column 3: syntax error")) << run.err;
+
+    ToolRun missing = Run({"build", levels.Path("missing.json"), "-o", out});
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ(0u, missing.err.find(levels.Path("missing.json") + ": cannot be read: ")) << missing.err;
+    EXPECT_EQ((std::vector<std::string>{"bad.json", "out.vrk"}), levels.Names()) << "no temporary file is left";
+
+    ToolRun unwritable = Run({"build", ExamplePath("hall.json"), "-o", levels.Path("no such folder/x.vrk")});
+    EXPECT_EQ(1, unwritable.exitCode);
+    EXPECT_EQ(levels.Path("no such folder/x.vrk") + ": unable to write level to file\n", unwritable.err);
+}
+
+// Without portals in the document they are built as the editor builds them,
+// and edges that do not fit the table are counted as `portals` counts them.
+TEST_F(VrktoolCli, BuildSaysHowManyEdgesWereLeftOut)
+{
+    Level level;
+    FillBrickLayout(&level, MAX_SECTORS);
+    Bytes bare = ToBytes(level);
+    int leftOut = BuildPortals(&level);
+    ASSERT_GT(leftOut, 0);
+    nlohmann::ordered_json json = nlohmann::ordered_json::parse(FormatLevelJson(bare.data(), bare.size(), bare.size()));
+    for (const char* key : {"portals", "portalCount", "size"})
+        json.erase(key);
+    std::string document = json.dump(2);
+    std::string source = Write("bricks.json", Bytes(document.begin(), document.end()));
+    std::string out = levels.Path("bricks.vrk");
+    ToolRun run = Run({"build", source, "-o", out});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_EQ(source + ": " + std::to_string(leftOut) + " shared edges left out, the portal table holds 512\n",
+              run.err);
+    EXPECT_TRUE(ToBytes(level) == ReadFileBytes(out)) << "the level with the portals that fit";
+}
+
+namespace {
+
+std::string DescribePixel(uint32_t p)
+{
+    return "(" + std::to_string(p >> 16) + ", " + std::to_string((p >> 8) & 0xFF) + ", " + std::to_string(p & 0xFF) +
+           ")";
+}
+
+void ExpectPixel(const PngPicture& picture, int x, int y, uint32_t expected, const std::string& what)
+{
+    ASSERT_TRUE(x < picture.width && y < picture.height) << what;
+    uint32_t seen = picture.pixels[static_cast<size_t>(y) * picture.width + x];
+    EXPECT_EQ(DescribePixel(expected), DescribePixel(seen)) << what << " at (" << x << ", " << y << ")";
+}
+
+}  // namespace
+
+// The picture's size and a few telling pixels with each option; that every
+// pixel is the editor's is checked against the editor's own drawing.
+TEST_F(VrktoolCli, RenderDrawsTheMapViewWithItsOptions)
+{
+    std::string level = Write("two.vrk", ToBytes(TwoCells()));  // [0, 1) and [1, 2) x [0, 1), floors 128 and 10
+    std::string out = levels.Path("two.png");
+    const struct {
+        Args options;
+        int width, height, scale;
+        int x, y;
+        uint32_t colour;
+        const char* what;
+    } cases[] = {
+        {{}, 48, 32, 1, 16, 8, 0xFF0000, "left outline of sector 1"},
+        {{}, 48, 32, 1, 24, 8, 0x000000, "inside sector 1"},
+        {{}, 48, 32, 1, 32, 20, 0x00007F, "grid line right of the sectors"},
+        {{"--size", "20", "70"}, 20, 70, 1, 19, 64, 0x00007F, "grid row 64 of a 20 x 70 view"},
+        {{"--scale", "3"}, 144, 96, 3, 24, 8, 0x000000, "inside sector 1, enlarged"},
+        {{"--scale", "3"}, 144, 96, 3, 16, 8, 0xFF0000, "left outline of sector 1, enlarged"},
+        {{"--portals"}, 48, 32, 1, 15, 8, 0xFFFF00, "the shared edge, sector 0's side"},
+        {{"--portals"}, 48, 32, 1, 16, 8, 0xFFFF00, "the shared edge, sector 1's side"},
+        {{"--portals"}, 48, 32, 1, 17, 8, 0x000000, "beside the shared edge"},
+        {{"--shade", "floor"}, 48, 32, 1, 24, 8, 0x0A0A0A, "sector 1 shaded by its floor, 10"},
+        {{"--shade", "ceiling", "--scale", "2"}, 96, 64, 2, 24, 8, 0xFAFAFA, "sector 1 by its ceiling, 250"},
+    };
+    for (const auto& c : cases) {
+        Args args = {"render", level, "-o", out};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        ToolRun run = Run(args);
+        ASSERT_EQ(0, run.exitCode) << c.what << ": " << run.err;
+        EXPECT_EQ("", run.err);
+        PngPicture picture;
+        ASSERT_TRUE(ReadPngFile(out, &picture)) << c.what;
+        EXPECT_EQ(c.width, picture.width) << c.what;
+        EXPECT_EQ(c.height, picture.height) << c.what;
+        for (int dy = 0; dy < c.scale; dy++)
+            for (int dx = 0; dx < c.scale; dx++)
+                ExpectPixel(picture, c.x * c.scale + dx, c.y * c.scale + dy, c.colour, c.what);
+    }
+}
+
+// What the editor cannot open gets `check`'s lines and exit 1, what cannot
+// be read exit 2; neither leaves a picture. An old version is drawn after
+// the reader's warning, as the editor does.
+TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
+{
+    Bytes cut = ToBytes(TwoCells());
+    cut.resize(20);
+    std::string file = Write("cut.vrk", cut);
+    std::string out = levels.Path("out.png");
+    ToolRun run = Run({"render", file, "-o", out});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(file + ": truncated: 20 bytes, 2 sectors and 2 portals need 49\n", run.err);
+    ToolRun check = Run({"check", file});
+    EXPECT_EQ(check.out, run.err) << "the same lines as check";
+
+    ToolRun missing = Run({"render", levels.Path("missing.vrk"), "-o", out});
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ(0u, missing.err.find(levels.Path("missing.vrk") + ": cannot be read: ")) << missing.err;
+
+    Level far = TwoCells();
+    far.sectors[1] = MakeSector(1, 0, 65535, 1);
+    file = Write("far.vrk", ToBytes(far));
+    run = Run({"render", file, "-o", out});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(file + ": a picture of 1048576 x 32 pixels is larger than vrktool makes (16384 pixels a side, "
+                     "67108864 in all); choose a part with --size W H\n",
+              run.err);
+    EXPECT_EQ((std::vector<std::string>{"cut.vrk", "far.vrk"}), levels.Names()) << "no picture, no temporary file";
+    EXPECT_EQ(0, Run({"render", file, "-o", out, "--size", "64", "32"}).exitCode) << "a part of it is drawn";
+
+    Level old = TwoCells();
+    old.version = 1;
+    file = Write("old.vrk", ToBytes(old));
+    run = Run({"render", file, "-o", out});
+    EXPECT_EQ(0, run.exitCode);
+    EXPECT_EQ(file + ": Expected map version 2, file is version 1.\n", run.err);
+
+    run = Run({"render", Write("two.vrk", ToBytes(TwoCells())), "-o", levels.Path("no such folder/x.png")});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(levels.Path("no such folder/x.png") + ": unable to write picture to file\n", run.err);
 }
