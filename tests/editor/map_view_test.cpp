@@ -1,13 +1,20 @@
 // PaintMap drawn into memory bitmaps and checked pixel by pixel.
 #include <gtest/gtest.h>
 
+#include <stdio.h>
 #include <stdlib.h>
+
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "app.h"
 #include "editor_test_support.h"
+#include "level_file.h"
 #include "map_view.h"
 #include "mouse_edit.h"
+#include "png_read.h"
+#include "run_tool.h"
 
 namespace {
 
@@ -259,6 +266,150 @@ TEST_F(MapView, PutsBackTheBrushAndPenItFound)
         SelectObject(canvas_.dc, GetStockObject(BLACK_PEN));
         DeleteObject(brush);
         DeleteObject(pen);
+    }
+}
+
+// A level for the comparison below: its sectors and start cell, and the
+// client area to draw (0 x 0: the tool's default size).
+struct RenderCase {
+    const char* name;
+    std::vector<Sector> sectors;
+    int startX, startY;
+    int width, height;
+    const char* example;  // or the sectors come from this example level
+};
+
+std::vector<Sector> FullTable()
+{
+    std::vector<Sector> sectors;
+    for (int i = 0; i < MAX_SECTORS; i++)
+        sectors.push_back(MakeSector(2 * (i % 16), i / 16, 2 * (i % 16) + 2, i / 16 + 1));
+    return sectors;
+}
+
+// A fresh folder in the system's temporary folder, removed with its files.
+class TempFolder {
+public:
+    TempFolder()
+    {
+        char base[MAX_PATH];
+        GetTempPathA(MAX_PATH, base);
+        snprintf(path_, sizeof path_, "%sqm-render-%lu-%lu", base, GetCurrentProcessId(), GetTickCount());
+        CreateDirectoryA(path_, nullptr);
+    }
+    ~TempFolder()
+    {
+        for (const char* name : {"level.vrk", "level.png", "tool-out.txt", "tool-err.txt"})
+            DeleteFileA(Path(name).c_str());
+        RemoveDirectoryA(path_);
+    }
+    std::string Path(const char* name) const { return std::string(path_) + "\\" + name; }
+    const char* Root() const { return path_; }
+
+private:
+    char path_[MAX_PATH + 64];
+};
+
+bool WriteLevelFile(const std::string& path, const Level& level)
+{
+    std::vector<unsigned char> bytes(LevelFileSize(&level));
+    SerializeLevel(&level, bytes.data(), bytes.size());
+    FILE* file = fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return fclose(file) == 0 && written;
+}
+
+// The editor's view and `vrktool render` of the same level and size: one
+// drawing, two implementations, the same pixels. The cases reach the edges
+// of the rules: slot order, the start disc over outlines and cut off by the
+// window, rectangles given the wrong way round or with no area, and
+// coordinates far past the window.
+TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
+{
+    const RenderCase cases[] = {
+        {"hall", {}, 0, 0, 0, 0, "hall"},
+        {"stairs", {}, 0, 0, 0, 0, "stairs"},
+        {"courtyard", {}, 0, 0, 0, 0, "courtyard"},
+        {"hall cut off at 100 x 70", {}, 0, 0, 100, 70, "hall"},
+        {"hall cutting the start disc", {}, 0, 0, 230, 135, "hall"},
+        {"hall in one pixel", {}, 0, 0, 1, 1, "hall"},
+        {"256 sectors", FullTable(), 3, 17, 0, 0, nullptr},
+        {"overlapping and enclosed",
+         {MakeSector(1, 1, 8, 6), MakeSector(3, 2, 5, 4), MakeSector(6, 4, 10, 8), MakeSector(2, 8, 4, 12),
+          MakeSector(0, 9, 12, 11), MakeSector(1, 1, 8, 6)},
+         12, 3, 0, 0, nullptr},
+        {"start disc on the right and bottom outline", {MakeSector(2, 2, 5, 4)}, 4, 3, 0, 0, nullptr},
+        {"start disc just above a sector", {MakeSector(2, 2, 5, 4)}, 2, 1, 0, 0, nullptr},
+        {"start cell outside every sector", {MakeSector(1, 1, 3, 3)}, 9, 6, 0, 0, nullptr},
+        {"start disc cut by the window", {MakeSector(0, 0, 2, 2)}, 3, 2, 57, 40, nullptr},
+        {"inverted and empty sectors",
+         {MakeSector(5, 1, 2, 4), MakeSector(1, 6, 3, 4), MakeSector(7, 1, 7, 3), MakeSector(8, 2, 10, 2),
+          MakeSector(11, 8, 6, 5), MakeSector(0, 0, 0, 0)},
+         0, 0, 0, 0, nullptr},
+        {"coordinates far past the window",
+         {MakeSector(65534, 65534, 65535, 65535), MakeSector(6, 0, 65535, 3), MakeSector(0, 4, 4000, 65535),
+          MakeSector(65535, 2, 3, 3)},
+         65535, 65535, 96, 64, nullptr},
+    };
+    TempFolder folder;
+    std::string vrk = folder.Path("level.vrk"), png = folder.Path("level.png");
+    for (const RenderCase& c : cases) {
+        static Level level;
+        level = NewLevel();
+        if (c.example) {
+            std::string path = NativeProgramPath(std::string(QM_SOURCE_DIR) + "/examples/" + c.example + ".vrk");
+            ASSERT_EQ(0, LoadLevel(&level, path.c_str())) << path;
+            FreeLevel(&level);
+        } else {
+            level.startX = static_cast<uint16_t>(c.startX);
+            level.startY = static_cast<uint16_t>(c.startY);
+            level.sectorCount = static_cast<uint16_t>(c.sectors.size());
+            for (size_t i = 0; i < c.sectors.size(); i++)
+                level.sectors[i] = c.sectors[i];
+        }
+        ASSERT_TRUE(WriteLevelFile(vrk, level)) << vrk;
+        std::vector<std::string> args = {"render", vrk, "-o", png};
+        int width = c.width, height = c.height;
+        if (width) {
+            args.insert(args.end(), {"--size", std::to_string(width), std::to_string(height)});
+        } else {
+            // The default: whole cells from (0, 0) past every sector and the
+            // start cell, and one more on the right and at the bottom.
+            int columns = level.startX + 1, rows = level.startY + 1;
+            for (int i = 0; i < level.sectorCount; i++) {
+                const Sector& s = level.sectors[i];
+                columns = std::max({columns, static_cast<int>(s.left), static_cast<int>(s.right)});
+                rows = std::max({rows, static_cast<int>(s.top), static_cast<int>(s.bottom)});
+            }
+            width = CELL_SIZE * (columns + 1);
+            height = CELL_SIZE * (rows + 1);
+        }
+        DeleteFileA(png.c_str());
+        ToolRun run = RunTool(NativeProgramPath(VRKTOOL_PATH), args, folder.Root());
+        ASSERT_EQ(0, run.exitCode) << c.name << ": " << run.err;
+        PngPicture picture;
+        ASSERT_TRUE(ReadPngFile(png, &picture)) << c.name << ": no picture";
+        EXPECT_EQ(width, picture.width) << c.name << ": picture width";
+        EXPECT_EQ(height, picture.height) << c.name << ": picture height";
+        if (picture.width != width || picture.height != height)
+            continue;
+
+        Paint(width, height, &level);
+        GdiFlush();
+        for (int i = 0; i < width * height; i++) {
+            uint32_t drawn = canvas_.bits[i] & 0xFFFFFF;
+            if (drawn != picture.pixels[i]) {
+                uint32_t wrote = picture.pixels[i];
+                ADD_FAILURE() << c.name << ", " << width << " x " << height << ": first differing pixel at ("
+                              << i % width << ", " << i / width << "): PaintMap drew "
+                              << DescribeColour(RGB(drawn >> 16, (drawn >> 8) & 0xFF, drawn & 0xFF))
+                              << ", vrktool render wrote "
+                              << DescribeColour(RGB(wrote >> 16, (wrote >> 8) & 0xFF, wrote & 0xFF));
+                break;
+            }
+        }
     }
 }
 
