@@ -340,11 +340,14 @@ bool BuildLevelFromJson(const char* text, size_t size, Level* level, JsonBuild* 
     } catch (const DocumentError& e) {
         problems->push_back(e.text);
         return false;
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 1, column 2: ..." without its label.
+    } catch (const Json::exception& e) {
+        // The library's text without its label: "[json.exception.parse_error.101]
+        // parse error at line 1, column 2: ..." and, for a number no double
+        // holds, "[json.exception.out_of_range.406] number overflow parsing '1e400'".
         const char* what = e.what();
         const char* at = strstr(what, "parse error at ");
-        problems->push_back(at ? at + strlen("parse error at ") : what);
+        const char* label = strstr(what, "] ");
+        problems->push_back(at ? at + strlen("parse error at ") : label ? label + 2 : what);
         return false;
     }
     if (!document.is_object()) {

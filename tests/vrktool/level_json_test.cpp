@@ -127,6 +127,7 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
                               "expected string literal\n"},
         {level("") + " x", "line 1, column 235: syntax error while parsing value - invalid literal; last read: "
                            "'132}]} x'; expected end of input\n"},
+        {"{\"version\": 2, \"startX\": 1e400}", "number overflow parsing '1e400'\n"},
         {"[1, 2]", "document: [1,2] is not an object\n"},
         {"{}", "version: missing\nstartX: missing\nstartY: missing\nsectors: missing\n"},
         {"{\"version\": 2, \"startX\": -1, \"startY\": 65536, \"sectors\": []}",
