@@ -79,7 +79,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     FUZZ_CHECK(build.portalsGiven || findings.stalePortals == 0, "built portals differ from the derived ones");
 
     // What info --json prints of the file builds the same bytes.
-    std::string document = FormatLevelJson(bytes.data(), bytes.size());
+    std::string document = FormatLevelJson(bytes.data(), bytes.size(), bytes.size());
     static Level again;
     again = NewLevel();
     JsonBuild second;

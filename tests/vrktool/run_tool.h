@@ -13,7 +13,7 @@ struct ToolRun {
 
 struct ToolRunOptions {
     std::string workingFolder;  // the folder the program starts in; empty: the caller's
-    bool outputRefused;         // standard output refuses every write, as a full disk does
+    bool outputRefused = false; // standard output refuses every write, as a full disk does
     std::string inputPath;      // the file standard input reads; empty: none
 };
 

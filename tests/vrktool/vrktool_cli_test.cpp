@@ -503,7 +503,7 @@ TEST_F(VrktoolCli, ExamplesAreBuiltFromTheirSourcesAndReadBackThroughStandardInp
         std::string document = outputs.Path("document.json");
         WriteFileBytes(document, Bytes(info.out.begin(), info.out.end()));
         std::string back = levels.Path(std::string(name) + "-back.vrk");
-        ToolRunOptions piped;
+        ToolRunOptions piped = ToolRunOptions();
         piped.inputPath = document;
         run = Run({"build", "-", "-o", back}, piped);
         EXPECT_EQ(0, run.exitCode) << name << ": " << run.err;
@@ -525,7 +525,7 @@ TEST_F(VrktoolCli, BuildRefusesAnInvalidDocumentAndLeavesTheTargetAlone)
     // A Ctrl+Z is no end of the text on Windows either: read in binary mode.
     std::string piped = outputs.Path("piped.json");
     WriteFileBytes(piped, Bytes{'{', '}', 0x1A});
-    ToolRunOptions fromPipe;
+    ToolRunOptions fromPipe = ToolRunOptions();
     fromPipe.inputPath = piped;
     run = Run({"build", "-", "-o", out}, fromPipe);
     EXPECT_EQ(1, run.exitCode);
