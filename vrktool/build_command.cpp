@@ -14,7 +14,6 @@
 #include "level.h"
 #include "level_file.h"
 #include "level_json.h"
-#include "portals.h"
 #include "tool_commands.h"
 
 namespace {
@@ -100,14 +99,5 @@ int BuildCommand(int argc, char** argv)
             fprintf(stderr, "%s: %s\n", name, problem.c_str());
         return 1;
     }
-    if (build.leftOut > 0)
-        fprintf(stderr, "%s: %d shared edges left out, the portal table holds %d\n", name, build.leftOut,
-                static_cast<int>(MAX_SHARED_EDGES));
-    int saved = SaveLevel(&level, out);
-    FreeLevel(&level);
-    if (saved != 0) {
-        fprintf(stderr, "%s: unable to write level to file\n", out);
-        return 1;
-    }
-    return 0;
+    return SaveBuiltLevel(&level, name, build.leftOut, out);
 }

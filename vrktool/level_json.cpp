@@ -201,6 +201,20 @@ public:
         }
     }
 
+    // A record with exactly the given fields, the first wide of them 16-bit
+    // numbers and the rest bytes.
+    void TakeRecord(const Json& record, const std::string& place, const char* const* fields, int count, int wide,
+                    unsigned* values)
+    {
+        if (!record.is_object()) {
+            Add(place, Shown(record) + " is not an object");
+            return;
+        }
+        for (int f = 0; f < count; f++)
+            TakeNumber(record, place, fields[f], f < wide ? 65535 : 255, &values[f]);
+        RefuseUnknownKeys(record, place, fields, count);
+    }
+
     // The table's records, when it is an array of at most largest objects.
     const Json* TakeTable(const Json& document, const char* key, size_t largest)
     {
@@ -226,23 +240,11 @@ private:
 void TakeSectors(const Json& table, Checker* checker, Level* level)
 {
     for (size_t i = 0; i < table.size(); i++) {
-        std::string place = Element("sectors", i);
-        const Json& record = table[i];
-        if (!record.is_object()) {
-            checker->Add(place, Shown(record) + " is not an object");
-            continue;
-        }
         unsigned v[6] = {};
-        for (int f = 0; f < 6; f++)
-            checker->TakeNumber(record, place, kSectorFields[f], f < 4 ? 65535 : 255, &v[f]);
-        checker->RefuseUnknownKeys(record, place, kSectorFields, 6);
-        Sector& s = level->sectors[i];
-        s.left = static_cast<uint16_t>(v[0]);
-        s.top = static_cast<uint16_t>(v[1]);
-        s.right = static_cast<uint16_t>(v[2]);
-        s.bottom = static_cast<uint16_t>(v[3]);
-        s.floorHeight = static_cast<uint8_t>(v[4]);
-        s.ceilingHeight = static_cast<uint8_t>(v[5]);
+        checker->TakeRecord(table[i], Element("sectors", i), kSectorFields, 6, 4, v);
+        level->sectors[i] = Sector{static_cast<uint16_t>(v[0]), static_cast<uint16_t>(v[1]),
+                                   static_cast<uint16_t>(v[2]), static_cast<uint16_t>(v[3]),
+                                   static_cast<uint8_t>(v[4]), static_cast<uint8_t>(v[5])};
     }
     level->sectorCount = static_cast<uint16_t>(table.size());
 }
@@ -250,16 +252,8 @@ void TakeSectors(const Json& table, Checker* checker, Level* level)
 void TakePortals(const Json& table, Checker* checker, Level* level)
 {
     for (size_t i = 0; i < table.size(); i++) {
-        std::string place = Element("portals", i);
-        const Json& record = table[i];
-        if (!record.is_object()) {
-            checker->Add(place, Shown(record) + " is not an object");
-            continue;
-        }
         unsigned v[5] = {};
-        for (int f = 0; f < 5; f++)
-            checker->TakeNumber(record, place, kPortalFields[f], 65535, &v[f]);
-        checker->RefuseUnknownKeys(record, place, kPortalFields, 5);
+        checker->TakeRecord(table[i], Element("portals", i), kPortalFields, 5, 5, v);
         level->portals[i] = Portal{static_cast<uint16_t>(v[0]), static_cast<uint16_t>(v[1]),
                                    static_cast<uint16_t>(v[2]), static_cast<uint16_t>(v[3]),
                                    static_cast<uint16_t>(v[4])};

@@ -55,6 +55,20 @@ bool ReadLevelFile(const char* path, LevelFileBytes* file)
     return got >= 0;
 }
 
+int SaveBuiltLevel(Level* level, const char* source, int leftOut, const char* out)
+{
+    if (leftOut > 0)
+        fprintf(stderr, "%s: %d shared edges left out, the portal table holds %d\n", source, leftOut,
+                static_cast<int>(MAX_SHARED_EDGES));
+    int saved = SaveLevel(level, out);
+    FreeLevel(level);
+    if (saved != 0) {
+        fprintf(stderr, "%s: unable to write level to file\n", out);
+        return 1;
+    }
+    return 0;
+}
+
 namespace {
 
 bool IsOption(const char* arg)
@@ -192,17 +206,7 @@ int PortalsCommand(int argc, char** argv)
                 path, static_cast<unsigned long long>(image.size), static_cast<unsigned long long>(image.claimedSize));
         return 1;
     }
-    int leftOut = BuildPortals(&level);
-    if (leftOut > 0)
-        fprintf(stderr, "%s: %d shared edges left out, the portal table holds %d\n", path, leftOut,
-                static_cast<int>(MAX_SHARED_EDGES));
-    int saved = SaveLevel(&level, out);
-    FreeLevel(&level);
-    if (saved != 0) {
-        fprintf(stderr, "%s: unable to write level to file\n", out);
-        return 1;
-    }
-    return 0;
+    return SaveBuiltLevel(&level, path, BuildPortals(&level), out);
 }
 
 // Output that never reached its file must not pass for success: a full

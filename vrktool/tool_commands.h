@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "file_layer.h"
+#include "level.h"
 
 // vrktool render FILE -o OUT.png [--size W H] [--scale N] [--portals] [--shade floor|ceiling]
 int RenderCommand(int argc, char** argv);
@@ -15,6 +16,10 @@ int BuildCommand(int argc, char** argv);
 
 // Prints the usage to stderr; returns the exit code for bad arguments.
 int ShowUsage();
+
+// Saves a level whose portals were just built, saying first how many
+// shared edges from source did not fit the table. Returns the exit code.
+int SaveBuiltLevel(Level* level, const char* source, int leftOut, const char* out);
 
 // A file as every command sees it: its first bytes and its whole size.
 struct LevelFileBytes {
