@@ -10,9 +10,15 @@
 
 namespace {
 
+// The release ships the example levels; their JSON sources stay with the
+// repository's pipelines.
 std::vector<std::string> ExampleNames()
 {
-    std::vector<std::string> names = ListFolder(ExamplesFolder(), false);
+    std::vector<std::string> names;
+    for (const std::string& name : ListFolder(ExamplesFolder(), false)) {
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".vrk") == 0)
+            names.push_back(name);
+    }
     std::sort(names.begin(), names.end());
     return names;
 }
