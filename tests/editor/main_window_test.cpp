@@ -12,7 +12,8 @@ namespace {
 
 using MainWindow = EditorWindow;
 
-TEST_F(MainWindow, CreatedAsDescribed)
+// Class, size, style, icons, menu and first title.
+TEST_F(MainWindow, HasItsClassSizeStyleMenuAndTitle)
 {
     char className[100] = "";
     GetClassNameA(window_, className, sizeof className);

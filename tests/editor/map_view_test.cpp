@@ -415,7 +415,7 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
 
 // The drawing tools themselves: cosmetic one-pixel pens of the right styles
 // and colours, and all four created objects released again.
-TEST(DrawingTools, CreatedAsDescribedAndReleased)
+TEST(DrawingTools, PensAndBrushesOfTheirStylesAndColoursAllReleased)
 {
     CreateDrawingTools();
     EXPECT_EQ(GetStockObject(BLACK_BRUSH), g_tools.backgroundBrush) << "background brush";

@@ -147,7 +147,7 @@ TEST_F(MouseEditing, SelectedHeightsKeepTheLowEightBits)
     Release(300, 300);
 }
 
-// Fault a: a drag left of or above the press point keeps one cell.
+// A drag left of or above the press point keeps one cell.
 TEST_F(MouseEditing, DragLeftOrUpKeepsOneCell)
 {
     struct Step { int x, y; };
@@ -167,7 +167,7 @@ TEST_F(MouseEditing, DragLeftOrUpKeepsOneCell)
     Release(40, 56);
 }
 
-// Fault b: after a save made mid-drag, a step that changes the size marks
+// After a save made mid-drag, a step that changes the size marks
 // the level modified again; a step that does not change it leaves it clean.
 TEST_F(MouseEditing, StretchAfterMidDragSaveSetsModified)
 {
@@ -198,7 +198,7 @@ TEST_F(MouseEditing, StretchAfterMidDragSaveSetsModified)
     DeleteFileA(path.c_str());
 }
 
-// Fault c: the modified mark shows at once after a right click.
+// The modified mark shows at once after a right click.
 TEST_F(MouseEditing, RightClickSetsStartCellAndTitle)
 {
     RightClick(17, 31);
@@ -209,7 +209,7 @@ TEST_F(MouseEditing, RightClickSetsStartCellAndTitle)
     EXPECT_EQ(0, g_level.sectorCount) << "a right click adds no sector";
 }
 
-// Fault d: a full table beeps and adds nothing; no slot is stretched.
+// A full table beeps and adds nothing; no slot is stretched.
 TEST_F(MouseEditing, FullTableAddsNothing)
 {
     for (int i = 0; i < MAX_SECTORS; i++)
@@ -227,7 +227,7 @@ TEST_F(MouseEditing, FullTableAddsNothing)
     EXPECT_EQ(UNTITLED, Title());
 }
 
-// Fault e: losing the capture mid-drag ends the drag as a release would,
+// Losing the capture mid-drag ends the drag as a release would,
 // whether another window takes it or nobody does.
 TEST_F(MouseEditing, LostCaptureEndsTheDrag)
 {
@@ -259,7 +259,7 @@ TEST_F(MouseEditing, LostCaptureEndsTheDrag)
     DestroyWindow(other);
 }
 
-// Fault f: one call forgets the selection and any stretch in progress.
+// One call forgets the selection and any stretch in progress.
 TEST_F(MouseEditing, ResetEditStateForgetsSelectionAndStretch)
 {
     AddSectorForTest(0, 0, 2, 2);
