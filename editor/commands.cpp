@@ -43,6 +43,16 @@ static FileDialogFunction GetFileDialog(const char* name)
     return reinterpret_cast<FileDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
+// The process's current folder, whatever its length; empty if unreadable.
+static std::string GetCurrentFolder()
+{
+    DWORD size = GetCurrentDirectoryA(0, nullptr);
+    std::string folder(size, '\0');
+    DWORD length = size ? GetCurrentDirectoryA(size, &folder[0]) : 0;
+    folder.resize(length < size ? length : 0);
+    return folder;
+}
+
 // Shows the Open or the Save dialog. Returns false when the user cancels
 // (or, which no installed system should see, the dialogs cannot be loaded).
 static bool AskLevelPath(HWND window, bool save, std::string* path)
@@ -66,7 +76,16 @@ static bool AskLevelPath(HWND window, bool save, std::string* path)
     } else {
         dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     }
-    if (!showDialog(&dialog))
+    // The dialogs may move the process's current folder to where the user
+    // browsed; a relative remembered path would then be saved elsewhere. The
+    // flag asks them not to, but the Open dialog ignores it, so the folder
+    // is also put back by hand.
+    dialog.Flags |= OFN_NOCHANGEDIR;
+    std::string folder = GetCurrentFolder();
+    BOOL chosen = showDialog(&dialog);
+    if (!folder.empty())
+        SetCurrentDirectoryA(folder.c_str());
+    if (!chosen)
         return false;
     *path = file;
     return true;
@@ -170,6 +189,13 @@ void OnClose(HWND window)
     // Only a completed save, or the user's No, lets the window go.
     if (ConfirmLosingChanges(window))
         DestroyWindow(window);
+}
+
+BOOL OnQueryEndSession(HWND window)
+{
+    // Logging off or shutting down asks as closing does; the session may
+    // end only once the changes are saved or the user chose to drop them.
+    return ConfirmLosingChanges(window) ? TRUE : FALSE;
 }
 
 bool OnCommand(HWND window, WPARAM wParam, LPARAM)

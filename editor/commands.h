@@ -8,6 +8,9 @@
 
 void OnClose(HWND window);
 
+// TRUE lets the session end: no unsaved changes, saved, or dropped by the user.
+BOOL OnQueryEndSession(HWND window);
+
 // Returns false for commands the table does not hold (default handling).
 bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
 void OnDropFiles(HWND window, HDROP drop);

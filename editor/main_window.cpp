@@ -27,9 +27,12 @@ std::string GetCommandLinePath(const char* commandLine)
     return std::string(start, end);
 }
 
+// Once the main window exists it owns the warning, so it is disabled while
+// the warning is up: an edit made then would be replaced by the load that
+// goes on after it. At start-up there is no window yet, and no owner.
 void ShowLoadWarning(const char* text)
 {
-    MessageBoxA(nullptr, text, "Failed to load map", MB_ICONWARNING);
+    MessageBoxA(GetMainWindow(), text, "Failed to load map", MB_ICONWARNING);
 }
 
 void LoadEditorStrings(HINSTANCE instance)
@@ -96,6 +99,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:       OnDestroy(window); return 0;
     case WM_PAINT:         OnPaint(window); return 0;
     case WM_CLOSE:         OnClose(window); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
     case WM_COMMAND:
         if (OnCommand(window, wParam, lParam))
             return 0;

@@ -102,7 +102,10 @@ HWND WaitForFocusOn(HWND window, HWND control, DWORD timeoutMs = DRIVER_TIMEOUT_
 
 // ---- The common file dialogs ------------------------------------------
 
-enum { FILE_NAME_FIELD = 0x47c };
+enum {
+    FILE_NAME_FIELD = 0x47c,  // the name typed or chosen
+    FILE_TYPE_FIELD = 0x470   // the filter list
+};
 
 // Types the path into the file-name field and presses OK.
 void ConfirmFileDialog(HWND dialog, const std::string& path);
@@ -124,6 +127,26 @@ bool SendMouse(HWND window, UINT message, WPARAM keys, int x, int y);
 bool ClickAt(HWND window, int x, int y);
 bool DragFromTo(HWND window, int x0, int y0, int x1, int y1);
 bool RightClickAt(HWND window, int x, int y);
+
+// Real mouse input through the system's input queue, as a person's hand
+// makes it: the pointer moves to a client point of the window, or as near
+// as a confined pointer goes (false when it was stopped short or did not
+// move), and a button goes down or up (MOUSEEVENTF_LEFTDOWN...).
+bool MovePointerTo(HWND window, int x, int y);
+bool SendMouseButton(DWORD buttonFlag);
+
+// Shares (or stops sharing) the input state of the window's thread: its key
+// and button state then changes here only once that thread has read the
+// input, which WaitForKeyRead waits for.
+bool ShareInputState(HWND window, bool share);
+
+// Polls until the thread whose input state is shared has read `key`
+// (VK_LBUTTON, 'S'...) going down or up; false when the time runs out.
+bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// A left click through the input queue at a client point; with the input
+// state shared, returns once the window's thread has read both halves.
+bool ClickThroughInputQueue(HWND window, int x, int y);
 
 // Posts a menu command; a command that opens a modal dialog would block a
 // sent one.

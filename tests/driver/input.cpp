@@ -74,6 +74,77 @@ bool RightClickAt(HWND window, int x, int y)
            SendMouse(window, WM_RBUTTONUP, 0, x, y);
 }
 
+bool MovePointerTo(HWND window, int x, int y)
+{
+    POINT target = {x, y};
+    ClientToScreen(window, &target);
+    // A confined pointer stops at the edge of its confinement.
+    RECT clip;
+    GetClipCursor(&clip);
+    POINT expected = {target.x < clip.left ? clip.left : target.x >= clip.right ? clip.right - 1 : target.x,
+                      target.y < clip.top ? clip.top : target.y >= clip.bottom ? clip.bottom - 1 : target.y};
+    // Absolute positions run from 0 to 65535 across the screen; rounding up
+    // lands on the wanted pixel when the system scales back down.
+    long long width = GetSystemMetrics(SM_CXSCREEN);
+    long long height = GetSystemMetrics(SM_CYSCREEN);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dx = static_cast<LONG>((expected.x * 65536LL + width - 1) / width);
+    input.mi.dy = static_cast<LONG>((expected.y * 65536LL + height - 1) / height);
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    // Under Wine the display's own pointer stays where it was unless it is
+    // put there too, and a window that appears under it later reports the
+    // old place as a move of its own; so the pointer is set, then the move
+    // goes through the input queue, and both are checked and repeated.
+    DWORD start = GetTickCount();
+    for (;;) {
+        SetCursorPos(expected.x, expected.y);
+        if (SendInput(1, &input, sizeof input) != 1)
+            return false;
+        for (int i = 0; i < 20; i++) {
+            POINT now = {};
+            GetCursorPos(&now);
+            if (now.x == expected.x && now.y == expected.y)
+                return expected.x == target.x && expected.y == target.y;
+            Sleep(10);
+        }
+        if (GetTickCount() - start >= DRIVER_TIMEOUT_MS)
+            return false;
+    }
+}
+
+bool SendMouseButton(DWORD buttonFlag)
+{
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = buttonFlag;
+    return SendInput(1, &input, sizeof input) == 1;
+}
+
+bool ShareInputState(HWND window, bool share)
+{
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
+    return thread && AttachThreadInput(GetCurrentThreadId(), thread, share ? TRUE : FALSE);
+}
+
+bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    while (((GetKeyState(key) & 0x8000) != 0) != down) {
+        if (GetTickCount() - start >= timeoutMs)
+            return false;
+        Sleep(1);
+    }
+    return true;
+}
+
+bool ClickThroughInputQueue(HWND window, int x, int y)
+{
+    return MovePointerTo(window, x, y) && SendMouseButton(MOUSEEVENTF_LEFTDOWN) &&
+           WaitForKeyRead(VK_LBUTTON, true) && SendMouseButton(MOUSEEVENTF_LEFTUP) &&
+           WaitForKeyRead(VK_LBUTTON, false);
+}
+
 void PostCommand(HWND window, int commandId)
 {
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(commandId, 0), 0);

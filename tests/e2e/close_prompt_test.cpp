@@ -117,6 +117,65 @@ TEST_F(CloseRequest, RightClickAloneIsAChangeToAskAbout)
     ExpectFileBytes(PathOf("start.vrk"), MakeLevelFile(1, 1, {{0, 0, 2, 2, 50, 60}}));
 }
 
+// WM_QUERYENDSESSION sent as the system does at log-off, from a thread of
+// its own, since the answer may wait for a box the test answers.
+struct SessionQuery {
+    HWND window;
+    DWORD_PTR result;
+    BOOL answered;
+};
+
+static DWORD WINAPI SendSessionQuery(void* param)
+{
+    SessionQuery* query = static_cast<SessionQuery*>(param);
+    query->answered = SendMessageTimeoutA(query->window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
+                                          SMTO_NORMAL, 4 * DRIVER_TIMEOUT_MS, &query->result) != 0;
+    return 0;
+}
+
+// Logging off asks about unsaved changes as closing does, and lets the
+// session end only when nothing is lost; the window itself stays.
+TEST_F(CloseRequest, SessionEndAsksAndAllowsItOnlyWhenNothingIsLost)
+{
+    StartWithFile("session.vrk", kLoaded);
+    // answer 0: no question is expected.
+    auto querySession = [this](int answer, bool saveDialogCancelled) -> DWORD_PTR {
+        SessionQuery query = {editor_.window, 1234, FALSE};
+        HANDLE thread = CreateThread(nullptr, 0, SendSessionQuery, &query, 0, nullptr);
+        if (answer) {
+            AnswerBox("Unsaved changes", "Would you like to save your changes?", answer);
+            if (saveDialogCancelled)
+                CancelFileDialog();
+        }
+        EXPECT_EQ(WaitForSingleObject(thread, 2 * DRIVER_TIMEOUT_MS), WAIT_OBJECT_0)
+            << "the editor did not answer the session query";
+        CloseHandle(thread);
+        EXPECT_TRUE(query.answered) << "the session query was not answered";
+        EXPECT_TRUE(IsWindow(editor_.window)) << "the main window was destroyed";
+        return query.result;
+    };
+
+    EXPECT_EQ(querySession(0, false), 1u) << "no changes: the session may end";
+    ExpectNoDialog();
+
+    AddSectorAt(5, 0);
+    EXPECT_EQ(querySession(IDCANCEL, false), 0u) << "Cancel refuses the session's end";
+    ExpectTitle("session.vrk", true);
+    EXPECT_EQ(querySession(IDNO, false), 1u) << "No lets the session end";
+    ExpectTitle("session.vrk", true);
+    ExpectFileBytes(PathOf("session.vrk"), kLoaded);
+    EXPECT_EQ(querySession(IDYES, false), 1u) << "Yes and a completed save";
+    ExpectTitle("session.vrk", false);
+    ExpectFileBytes(PathOf("session.vrk"), kLoadedPlusSectorAt5x0);
+
+    // A save that does not complete refuses.
+    PostCommand(editor_.window, IDM_FILE_NEW);
+    ExpectTitle("[Untitled]", false);
+    AddSectorAt(2, 3);
+    EXPECT_EQ(querySession(IDYES, true), 0u) << "Yes and a cancelled Save dialog";
+    ExpectStillOpen("[Untitled]");
+}
+
 TEST_F(CloseRequest, FileExitClosesAtOnceEvenWithChanges)
 {
     StartWithFile("exit.vrk", kLoaded);

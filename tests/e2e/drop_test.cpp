@@ -36,6 +36,20 @@ TEST_F(DroppedFiles, OnlyFirstOfSeveralIsLoaded)
     ExpectFileBytes(PathOf("out.vrk"), kFirst);
 }
 
+// While the version warning is up the map takes no edit, which the load
+// going on after it would silently replace; the level is then the file's.
+TEST_F(DroppedFiles, VersionWarningBlocksTheWindowThenFileLoads)
+{
+    const Bytes old = MakeLevelFile(3, 2, {{0, 0, 2, 2, 10, 20}}, {}, 1);
+    ASSERT_TRUE(WriteFileBytes(PathOf("v1.vrk"), old));
+    Start();
+    Drop({PathOf("v1.vrk")});
+    ExpectLoadWarningBlocksTheWindow("Expected map version 2, file is version 1.");
+    ExpectTitle("v1.vrk", false);
+    ExpectNoDialog();
+    SaveAndExpectFile("v1.vrk", old);
+}
+
 TEST_F(DroppedFiles, UnreadableFileShowsErrorAndKeepsLevel)
 {
     ASSERT_TRUE(WriteFileBytes(PathOf("kept.vrk"), kSecond));

@@ -150,6 +150,49 @@ void EditorTest::ExpectFileBytes(const std::string& path, const Bytes& expected)
     EXPECT_EQ(FormatBytes(actual), FormatBytes(expected)) << "bytes of " << path;
 }
 
+// A client point of the window that the box does not cover.
+static POINT PointBesideBox(HWND window, HWND box)
+{
+    RECT client, covered;
+    GetClientRect(window, &client);
+    GetWindowRect(box, &covered);
+    const POINT corners[] = {{CellCentre(1), CellCentre(1)},
+                             {client.right - CellCentre(1), CellCentre(1)},
+                             {CellCentre(1), client.bottom - CellCentre(1)},
+                             {client.right - CellCentre(1), client.bottom - CellCentre(1)}};
+    for (POINT p : corners) {
+        POINT onScreen = p;
+        ClientToScreen(window, &onScreen);
+        if (!PtInRect(&covered, onScreen))
+            return p;
+    }
+    return corners[0];
+}
+
+void EditorTest::ExpectLoadWarningBlocksTheWindow(const char* text)
+{
+    HWND box = WaitForDialog(editor_.processId, "Failed to load map");
+    ASSERT_NE(box, nullptr) << "no warning \"" << text << "\"";
+    EXPECT_EQ(GetMessageBoxText(box), text) << "text of the warning";
+    EXPECT_EQ(GetWindow(box, GW_OWNER), editor_.window) << "owner of the warning";
+    EXPECT_FALSE(IsWindowEnabled(editor_.window)) << "the main window is usable under the warning";
+
+    // A person clicks on the map while the warning is up.
+    std::string before = GetWindowTitle(editor_.window);
+    POINT p = PointBesideBox(editor_.window, box);
+    ASSERT_TRUE(ShareInputState(editor_.window, true)) << "cannot share the editor's input state";
+    bool clicked = ClickThroughInputQueue(editor_.window, p.x, p.y);
+    bool answered = PingWindow(editor_.window);
+    std::string after = GetWindowTitle(editor_.window);
+    ShareInputState(editor_.window, false);
+    EXPECT_TRUE(clicked) << "the editor did not read the click at (" << p.x << ", " << p.y << ")";
+    EXPECT_TRUE(answered) << "the editor does not answer";
+    EXPECT_EQ(after, before) << "title after a click on the map under the warning";
+
+    PressDialogButton(box, IDOK);
+    EXPECT_TRUE(WaitForWindowGone(box)) << "the warning did not close";
+}
+
 void EditorTest::ExpectNoDialog()
 {
     ASSERT_TRUE(PingWindow(editor_.window)) << "the editor does not answer";

@@ -77,6 +77,11 @@ protected:
     // Checks the file's bytes against the expected ones.
     void ExpectFileBytes(const std::string& path, const Bytes& expected);
 
+    // The loader's warning "Failed to load map" with this text, after the
+    // main window exists: owned by the window, which is disabled while it is
+    // up, so a real click on the map then changes nothing. Answers it.
+    void ExpectLoadWarningBlocksTheWindow(const char* text);
+
     // Checks that no dialog or box of the editor is up, once the editor has
     // answered a sent message. Used after a box closed or the title changed:
     // by then the handler that would show another box has run.

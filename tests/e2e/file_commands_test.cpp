@@ -124,6 +124,130 @@ TEST_F(FileCommands, OpenLoadsChosenFile)
     ExpectFileBytes(PathOf("copy.vrk"), kOneSectorAt2x3);
 }
 
+// While the loader's warnings are up the map takes no edit; after the
+// version warning the level is the file's.
+TEST_F(FileCommands, OpenWarningsBlockTheWindow)
+{
+    const Bytes old = MakeLevelFile(3, 2, {{0, 0, 2, 2, 10, 20}}, {}, 1);
+    ASSERT_TRUE(WriteFileBytes(PathOf("v1.vrk"), old));
+    Bytes tooMany = {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0};
+    ASSERT_TRUE(WriteFileBytes(PathOf("bad.vrk"), tooMany));
+    Start();
+
+    PostCommand(editor_.window, IDM_FILE_OPEN);
+    ChooseInFileDialog(PathOf("bad.vrk"));
+    ExpectLoadWarningBlocksTheWindow("Map contains too many sectors.");
+    AnswerBox("Error", "Unable to read level from file.", IDOK);
+    ExpectTitle("[Untitled]", false);
+
+    PostCommand(editor_.window, IDM_FILE_OPEN);
+    ChooseInFileDialog(PathOf("v1.vrk"));
+    ExpectLoadWarningBlocksTheWindow("Expected map version 2, file is version 1.");
+    ExpectTitle("v1.vrk", false);
+    ExpectNoDialog();
+    SaveAndExpectFile("v1.vrk", old);
+}
+
+// Browses the file dialog into a folder: the folder typed as the name, and
+// OK sent, so the dialog has gone there once the call returns.
+static void BrowseFileDialogTo(HWND dialog, const std::string& folder)
+{
+    SetDlgItemString(dialog, FILE_NAME_FIELD, folder);
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG,
+                        DRIVER_TIMEOUT_MS, &result);
+}
+
+// The Open and Save dialogs leave the process's current folder as they
+// found it, also when the user browsed elsewhere: a relative remembered
+// path is then still saved where it was loaded from, and a relative path
+// still names the same file.
+TEST_F(FileCommands, FileDialogsLeaveTheCurrentFolderAsTheyFoundIt)
+{
+    const std::string other = PathOf("other");
+    ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(other + "\\bad.vrk", {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0}));
+    ASSERT_TRUE(WriteFileBytes(PathOf("a.vrk"), kOneSectorAt2x3));
+    const Bytes probe = MakeLevelFile(1, 1, {{7, 7, 8, 8, 1, 2}});
+    ASSERT_TRUE(WriteFileBytes(PathOf("probe.vrk"), probe));
+    Start("a.vrk");  // relative to the folder the editor starts in
+    ExpectTitle("a.vrk", false);
+
+    // Open browsed to the other folder, a file there that does not load,
+    // then an edit and Save: written where a.vrk was loaded from.
+    PostCommand(editor_.window, IDM_FILE_OPEN);
+    HWND dialog = WaitForFileDialog();
+    ASSERT_NE(dialog, nullptr) << "no Open dialog";
+    BrowseFileDialogTo(dialog, other);
+    ChooseInFileDialog("bad.vrk");
+    AnswerBox("Failed to load map", "Map contains too many sectors.", IDOK);
+    AnswerBox("Error", "Unable to read level from file.", IDOK);
+    AddSectorAt(5, 5);
+    SaveAndExpectFile("a.vrk", MakeLevelFile(0, 0, {{2, 3, 3, 4, 128, 132}, {5, 5, 6, 6, 128, 132}}));
+    EXPECT_FALSE(FileExists(other + "\\a.vrk")) << "the save went to the folder browsed to";
+
+    // Each dialog browsed away and then cancelled or confirmed; a relative
+    // path dropped afterwards still loads from the start folder.
+    struct Case { const char* name; int command; const char* chosen; };
+    const Case cases[] = {{"Open cancelled", IDM_FILE_OPEN, nullptr},
+                          {"Save As cancelled", IDM_FILE_SAVE_AS, nullptr},
+                          {"Save As confirmed", IDM_FILE_SAVE_AS, "b.vrk"}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        PostCommand(editor_.window, c.command);
+        dialog = WaitForFileDialog();
+        ASSERT_NE(dialog, nullptr) << "no file dialog";
+        BrowseFileDialogTo(dialog, other);
+        if (c.chosen) {
+            ChooseInFileDialog(c.chosen);
+            ExpectTitle(c.chosen, false);
+            EXPECT_TRUE(FileExists(other + "\\" + c.chosen)) << "saved in the folder browsed to";
+        } else {
+            PressDialogButton(dialog, IDCANCEL);
+            EXPECT_TRUE(WaitForWindowGone(dialog)) << "the dialog did not close on Cancel";
+        }
+        ASSERT_TRUE(DropFilesOn(&editor_, {"probe.vrk"})) << "the drop was not delivered";
+        ExpectTitle("probe.vrk", false);
+        ExpectNoDialog();
+        SaveAndExpectFile("probe.vrk", probe);
+    }
+}
+
+TEST_F(FileCommands, FileDialogsOpenOnTheLevelFilter)
+{
+    Start();
+    for (int command : {IDM_FILE_OPEN, IDM_FILE_SAVE_AS}) {
+        SCOPED_TRACE(command == IDM_FILE_OPEN ? "Open" : "Save As");
+        PostCommand(editor_.window, command);
+        HWND dialog = WaitForFileDialog();
+        ASSERT_NE(dialog, nullptr) << "no file dialog";
+        EXPECT_EQ(GetDlgItemString(dialog, FILE_TYPE_FIELD), "Quillmarch Level")
+            << "the filter selected";
+        PressDialogButton(dialog, IDCANCEL);
+        EXPECT_TRUE(WaitForWindowGone(dialog)) << "the dialog did not close on Cancel";
+    }
+}
+
+// A name that does not exist is refused by the Open dialog itself: it
+// says so and stays, and nothing is loaded.
+TEST_F(FileCommands, OpenRefusesAMissingName)
+{
+    StartWithFile("keep.vrk", kOneSectorAt2x3);
+    PostCommand(editor_.window, IDM_FILE_OPEN);
+    HWND dialog = WaitForFileDialog();
+    ASSERT_NE(dialog, nullptr) << "no Open dialog";
+    ConfirmFileDialog(dialog, PathOf("missing.vrk"));
+    HWND box = WaitForOwnedDialog(editor_.processId, dialog);
+    ASSERT_NE(box, nullptr) << "the Open dialog raised no box about the missing name";
+    PressDialogButton(box, IDOK);
+    EXPECT_TRUE(WaitForWindowGone(box)) << "the box did not close";
+    EXPECT_TRUE(IsWindowVisible(dialog)) << "the Open dialog closed on a missing name";
+    PressDialogButton(dialog, IDCANCEL);
+    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the Open dialog did not close on Cancel";
+    ExpectNoDialog();
+    ExpectTitle("keep.vrk", false);
+}
+
 TEST_F(FileCommands, OpenCancelledLeavesLevelAndTitle)
 {
     StartWithFile("keep.vrk", kOneSectorAt2x3);
@@ -214,25 +338,37 @@ static int CountSharedEdges(const std::vector<FileSector>& s)
     return edges;
 }
 
+// The whole wall, and its first 189 bricks, which share 513 edges: one edge
+// over the table, told in the singular.
 TEST_F(FileCommands, FullPortalTableStillSavesThenWarnsWithCount)
 {
-    std::vector<FileSector> bricks = MakeBrickWall();
-    int edges = CountSharedEdges(bricks);
-    ASSERT_EQ(edges, 705) << "the brick wall's shared edges";
-    StartWithFile("wall.vrk", MakeLevelFile(0, 0, bricks));
+    struct Case { size_t bricks; int edges; const char* leftOut; };
+    const Case cases[] = {{256, 705, "193 shared edges were"}, {189, 513, "1 shared edge was"}};
+    Start();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::to_string(c.bricks) + " bricks");
+        std::vector<FileSector> bricks = MakeBrickWall();
+        bricks.resize(c.bricks);
+        ASSERT_EQ(CountSharedEdges(bricks), c.edges) << "the wall's shared edges";
+        std::string name = "wall" + std::to_string(c.bricks) + ".vrk";
+        ASSERT_TRUE(WriteFileBytes(PathOf(name), MakeLevelFile(0, 0, bricks)));
+        PostCommand(editor_.window, IDM_FILE_OPEN);
+        ChooseInFileDialog(PathOf(name));
+        ExpectTitle(name, false);
 
-    SaveThroughDialog(IDM_FILE_SAVE_AS, "saved.vrk");  // written before the warning shows
-    std::string text = "The level was saved, but the portal table is full: " +
-                       std::to_string(edges - 512) +
-                       " shared edges were left without portals.";
-    AnswerBox("Portal table full", text.c_str(), IDOK);
-    ExpectNoDialog();
+        std::string saved = "saved" + std::to_string(c.bricks) + ".vrk";
+        SaveThroughDialog(IDM_FILE_SAVE_AS, saved);  // written before the warning shows
+        std::string text = std::string("The level was saved, but the portal table is full: ") +
+                           c.leftOut + " left without portals.";
+        AnswerBox("Portal table full", text.c_str(), IDOK);
+        ExpectNoDialog();
 
-    Bytes saved;
-    ASSERT_TRUE(ReadFileBytes(PathOf("saved.vrk"), &saved));
-    Bytes sectorPart = MakeLevelFile(0, 0, bricks);
-    ASSERT_EQ(saved.size(), 9u + 10u * (256 + 1024)) << "file size";
-    EXPECT_EQ(saved[7] | saved[8] << 8, 1024) << "portal count";
-    EXPECT_TRUE(std::equal(sectorPart.begin() + 9, sectorPart.end(), saved.begin() + 9))
-        << "the sectors were not all saved as loaded";
+        Bytes bytes;
+        ASSERT_TRUE(ReadFileBytes(PathOf(saved), &bytes));
+        Bytes sectorPart = MakeLevelFile(0, 0, bricks);
+        ASSERT_EQ(bytes.size(), 9u + 10u * (c.bricks + 1024)) << "file size";
+        EXPECT_EQ(bytes[7] | bytes[8] << 8, 1024) << "portal count";
+        EXPECT_TRUE(std::equal(sectorPart.begin() + 9, sectorPart.end(), bytes.begin() + 9))
+            << "the sectors were not all saved as loaded";
+    }
 }

@@ -362,6 +362,61 @@ TEST_F(Resources, AboutDialogTemplate)
     ExpectDialog(want, got);
 }
 
+INT_PTR CALLBACK IgnoreDialogMessages(HWND, UINT, WPARAM, LPARAM)
+{
+    return FALSE;
+}
+
+struct TextSearch {
+    const char* start;
+    HWND found;
+};
+
+BOOL CALLBACK MatchTextStart(HWND child, LPARAM param)
+{
+    TextSearch* search = reinterpret_cast<TextSearch*>(param);
+    char text[256] = "";
+    GetWindowTextA(child, text, sizeof text);
+    if (strncmp(text, search->start, strlen(search->start)) != 0)
+        return TRUE;
+    search->found = child;
+    return FALSE;
+}
+
+// The About box made from the exe's template, in its own font: the credit
+// line fits one line of the sunken text, and all four lines fit its height,
+// so no word is wrapped onto a line that the control cuts off.
+TEST_F(Resources, AboutTextFitsItsControl)
+{
+    HWND about = CreateDialogParamA(module_, MAKEINTRESOURCEA(IDD_ABOUT), nullptr,
+                                    IgnoreDialogMessages, 0);
+    ASSERT_NE(nullptr, about) << "dialog 103 cannot be made";
+    TextSearch search = {"Quillmarch (in development)", nullptr};
+    EnumChildWindows(about, MatchTextStart, reinterpret_cast<LPARAM>(&search));
+    ASSERT_NE(nullptr, search.found) << "no sunken text in the About box";
+    char text[256] = "";
+    GetWindowTextA(search.found, text, sizeof text);
+    std::string credit = strrchr(text, '\n') + 1;
+
+    RECT client;
+    GetClientRect(search.found, &client);
+    HDC dc = GetDC(search.found);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(search.found, WM_GETFONT, 0, 0)));
+    SIZE creditSize = {};
+    GetTextExtentPoint32A(dc, credit.c_str(), static_cast<int>(credit.size()), &creditSize);
+    RECT laidOut = {0, 0, client.right, 0};
+    DrawTextA(dc, text, -1, &laidOut, DT_CALCRECT | DT_CENTER | DT_WORDBREAK | DT_NOPREFIX);
+    SelectObject(dc, old);
+    ReleaseDC(search.found, dc);
+    DestroyWindow(about);
+
+    EXPECT_LE(creditSize.cx, client.right)
+        << "\"" << credit << "\": " << creditSize.cx << " pixels wide, the control's text room "
+        << client.right;
+    EXPECT_EQ(4 * creditSize.cy, laidOut.bottom) << "height of the text laid out: four lines";
+    EXPECT_LE(laidOut.bottom, client.bottom) << "the text's height against the control's";
+}
+
 TEST_F(Resources, SectorPropertiesDialogTemplate)
 {
     DialogTemplate got = {};

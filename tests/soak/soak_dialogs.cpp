@@ -121,10 +121,23 @@ void AnswerDialog(SoakSession* session, HWND dialog)
     }
 }
 
+// Polls until the dialog is shown or gone: it is found while it is being
+// made (shown once its thread is idle) and after an answer ended it (then
+// destroyed once its loop has unwound).
+static bool WaitForShownOrGone(SoakSession* session, HWND dialog)
+{
+    DWORD start = GetTickCount();
+    while (IsWindow(dialog) && !IsWindowVisible(dialog)) {
+        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
+            return FailSoak(session, "a dialog neither showed nor went away: \"" + GetWindowTitle(dialog) + "\"");
+        Sleep(1);
+    }
+    return true;
+}
+
 bool SettleDialogs(SoakSession* session)
 {
-    HWND previous = nullptr;
-    for (int round = 0; round < MAX_DIALOGS_IN_A_ROW; round++) {
+    for (int answered = 0; answered < MAX_DIALOGS_IN_A_ROW;) {
         if (!CheckEditorAnswers(session))
             return false;
         if (!IsWindow(session->editor.window))
@@ -132,15 +145,13 @@ bool SettleDialogs(SoakSession* session)
         HWND dialog = FindActiveDialog(session->editor.processId);
         if (!dialog)
             return true;
-        // Answered and hidden: it is on its way out.
-        if (dialog == previous && !IsWindowVisible(dialog)) {
-            if (!WaitForWindowGone(dialog, SOAK_TIMEOUT_MS))
-                return FailSoak(session, "a dialog that was answered never went away: \"" +
-                                             GetWindowTitle(dialog) + "\"");
+        if (!IsWindowVisible(dialog)) {
+            if (!WaitForShownOrGone(session, dialog))
+                return false;
             continue;
         }
         AnswerDialog(session, dialog);
-        previous = dialog;
+        answered++;
     }
     return FailSoak(session, "more than 40 dialogs in a row; the last: \"" +
                                  GetWindowTitle(FindActiveDialog(session->editor.processId)) + "\"");

@@ -1,6 +1,5 @@
 #include "soak_events.h"
 
-#include "resource.h"
 #include "soak_dialogs.h"
 #include "soak_files.h"
 
@@ -15,113 +14,29 @@ std::string Describe(Point p)
     return "(" + std::to_string(p.x) + ", " + std::to_string(p.y) + ")";
 }
 
-// Mostly inside the client area; sometimes far outside it, where only a
-// captured mouse still reports to the editor, or at the ends of the range.
-Point RandomPoint(SoakSession* session)
+RECT ClientArea(SoakSession* session)
 {
-    SoakRandom& random = session->random;
     RECT client = {0, 0, 600, 330};
     GetClientRect(session->editor.window, &client);
-    int kind = random.Below(100);
-    if (kind < 75)
-        return {random.Below(client.right), random.Below(client.bottom)};
-    if (kind < 97)
-        return {random.Between(-400, client.right + 400), random.Between(-400, client.bottom + 400)};
-    return {random.Percent(50) ? -32768 : 32767, random.Percent(50) ? -32768 : 32767};
+    return client;
 }
 
-bool Mouse(SoakSession* session, UINT message, WPARAM keys, Point p)
+// Where a press lands: on the map, as a person aims it.
+Point RandomMapPoint(SoakSession* session)
 {
-    return SendMouse(session->editor.window, message, keys, p.x, p.y) ||
-           CheckEditorAnswers(session) || FailSoak(session, "a mouse message was not taken");
+    RECT client = ClientArea(session);
+    return {session->random.Below(client.right), session->random.Below(client.bottom)};
 }
 
-bool Press(SoakSession* session)
+// Where the pointer goes: mostly over the map, sometimes off the window,
+// where a confined pointer stops at the map's edge.
+Point RandomPoint(SoakSession* session)
 {
-    Point p = RandomPoint(session);
-    NoteEvent(session, "press", Describe(p));
-    return Mouse(session, WM_LBUTTONDOWN, MK_LBUTTON, p);
+    RECT client = ClientArea(session);
+    if (session->random.Below(100) < 75)
+        return {session->random.Below(client.right), session->random.Below(client.bottom)};
+    return {session->random.Between(-400, client.right + 400), session->random.Between(-400, client.bottom + 400)};
 }
-
-bool MoveHeld(SoakSession* session)
-{
-    Point p = RandomPoint(session);
-    NoteEvent(session, "move with the button down", Describe(p));
-    return Mouse(session, WM_MOUSEMOVE, MK_LBUTTON, p);
-}
-
-bool MoveFree(SoakSession* session)
-{
-    Point p = RandomPoint(session);
-    NoteEvent(session, "move", Describe(p));
-    return Mouse(session, WM_MOUSEMOVE, 0, p);
-}
-
-bool Release(SoakSession* session)
-{
-    Point p = RandomPoint(session);
-    NoteEvent(session, "release", Describe(p));
-    return Mouse(session, WM_LBUTTONUP, 0, p);
-}
-
-bool Click(SoakSession* session)
-{
-    Point p = RandomPoint(session);
-    NoteEvent(session, "click", Describe(p));
-    return Mouse(session, WM_LBUTTONDOWN, MK_LBUTTON, p) && Mouse(session, WM_LBUTTONUP, 0, p);
-}
-
-bool Drag(SoakSession* session)
-{
-    Point from = RandomPoint(session);
-    int steps = session->random.Between(1, 6);
-    std::string detail = Describe(from);
-    bool ok = Mouse(session, WM_LBUTTONDOWN, MK_LBUTTON, from);
-    Point to = from;
-    for (int i = 0; i < steps && ok; i++) {
-        to = RandomPoint(session);
-        detail += " " + Describe(to);
-        ok = Mouse(session, WM_MOUSEMOVE, MK_LBUTTON, to);
-    }
-    NoteEvent(session, "drag", detail);
-    return ok && Mouse(session, WM_LBUTTONUP, 0, to);
-}
-
-bool RightClick(SoakSession* session)
-{
-    Point p = RandomPoint(session);
-    NoteEvent(session, "right click", Describe(p));
-    return Mouse(session, WM_RBUTTONDOWN, MK_RBUTTON, p) && Mouse(session, WM_RBUTTONUP, 0, p);
-}
-
-bool LoseCapture(SoakSession* session)
-{
-    NoteEvent(session, "capture lost", "");
-    return Mouse(session, WM_CAPTURECHANGED, 0, {0, 0});
-}
-
-// Sent ahead of anything posted, so the ping that follows returns only once
-// the command has run or opened its dialog.
-void SendCommandNow(SoakSession* session, int command)
-{
-    SendNotifyMessageA(session->editor.window, WM_COMMAND, MAKEWPARAM(command, 0), 0);
-}
-
-bool MenuCommand(SoakSession* session)
-{
-    static const std::vector<std::pair<int, const char*>> commands = {
-        {IDM_FILE_NEW, "New"}, {IDM_FILE_OPEN, "Open"}, {IDM_FILE_SAVE, "Save"},
-        {IDM_FILE_SAVE_AS, "Save As"}, {IDM_SECTOR_PROPERTIES, "Sector Properties"}, {IDM_ABOUT, "About"}};
-    const auto& command = session->random.Pick(commands);
-    NoteEvent(session, "menu command", command.second);
-    SendCommandNow(session, command.first);
-    return CheckEditorAnswers(session);
-}
-
-struct Chord {
-    std::vector<WORD> keys;  // pressed in order, the last one watched
-    const char* name;
-};
 
 bool SendKeys(const std::vector<WORD>& keys, bool release)
 {
@@ -136,9 +51,9 @@ bool SendKeys(const std::vector<WORD>& keys, bool release)
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Waits until the editor's thread has read the watched key going down (or
-// up): this program shares its input state, which changes only then.
-bool WaitForKeyRead(SoakSession* session, WORD key, bool down, const char* name)
+// Waits until the editor's thread has read the key going down (or up): this
+// program shares its input state, which changes only then.
+bool WaitForEditorKeyRead(SoakSession* session, WORD key, bool down, const char* name)
 {
     DWORD start = GetTickCount();
     while (((GetKeyState(key) & 0x8000) != 0) != down) {
@@ -152,24 +67,174 @@ bool WaitForKeyRead(SoakSession* session, WORD key, bool down, const char* name)
     return true;
 }
 
-// Presses the chord for real, through the system's input queue. The keys
-// go down, and once the editor has read the last of them (its accelerator
-// then runs) they come up; once it has read that too, whatever the
-// accelerator opened is there, since a dialog's own loop reads the release.
-bool PressChord(SoakSession* session, const Chord& chord)
+// A key no one uses, pressed after mouse input: the editor reads its input
+// in order, so once it has read this key it has read the mouse input too.
+// Its toggle state flips on every press, so a press read at once is seen.
+const WORD MARKER_KEY = VK_F24;
+
+bool WaitForInputRead(SoakSession* session)
 {
-    if (!BringToFront(session->editor.window, SOAK_TIMEOUT_MS))
-        return FailSoak(session, "the editor's window could not be brought to the front");
-    WORD watched = chord.keys.back();
-    if (!SendKeys(chord.keys, false) || !WaitForKeyRead(session, watched, true, chord.name))
-        return FailSoak(session, std::string("the keys of ") + chord.name + " could not be pressed");
-    if (!SendKeys(chord.keys, true) || !WaitForKeyRead(session, watched, false, chord.name))
-        return FailSoak(session, std::string("the keys of ") + chord.name + " could not be released");
+    int toggle = GetKeyState(MARKER_KEY) & 1;
+    if (!SendKeys({MARKER_KEY}, false) || !SendKeys({MARKER_KEY}, true))
+        return FailSoak(session, "the marker key could not be pressed");
+    DWORD start = GetTickCount();
+    for (;;) {
+        SHORT state = GetKeyState(MARKER_KEY);
+        if ((state & 1) != toggle && !(state & 0x8000))
+            return true;
+        if (!IsWindow(session->editor.window))
+            return CheckEditorAnswers(session);
+        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
+            return FailSoak(session, "the editor did not read the mouse input");
+        Sleep(1);
+    }
+}
+
+bool BringEditorToFront(SoakSession* session)
+{
+    return BringToFront(session->editor.window, SOAK_TIMEOUT_MS) ||
+           FailSoak(session, "the editor's window could not be brought to the front");
+}
+
+// Real mouse input through the system's input queue, as a hand makes it:
+// the pointer moves to p (a confined pointer stops at the edge), then the
+// buttons go down or up in order. Returns once the editor has read it all.
+bool MouseInput(SoakSession* session, Point p, std::initializer_list<DWORD> buttons)
+{
+    if (!BringEditorToFront(session))
+        return false;
+    MovePointerTo(session->editor.window, p.x, p.y);
+    for (DWORD button : buttons) {
+        if (!SendMouseButton(button))
+            return FailSoak(session, "the mouse input could not be sent");
+        if (button == MOUSEEVENTF_LEFTDOWN || button == MOUSEEVENTF_LEFTUP)
+            session->leftDown = button == MOUSEEVENTF_LEFTDOWN;
+    }
+    return WaitForInputRead(session);
+}
+
+// A hand cannot press a held button or release a free one: the left
+// button goes down on the map when it is up, and up anywhere when it is down.
+bool PressOrRelease(SoakSession* session)
+{
+    if (session->leftDown) {
+        Point p = RandomPoint(session);
+        NoteEvent(session, "release", Describe(p));
+        return MouseInput(session, p, {MOUSEEVENTF_LEFTUP});
+    }
+    Point p = RandomMapPoint(session);
+    NoteEvent(session, "press", Describe(p));
+    return MouseInput(session, p, {MOUSEEVENTF_LEFTDOWN});
+}
+
+bool Move(SoakSession* session)
+{
+    Point p = RandomPoint(session);
+    NoteEvent(session, session->leftDown ? "move with the button down" : "move", Describe(p));
+    return MouseInput(session, p, {});
+}
+
+// A button still held from a press is let go where the pointer is first.
+bool LetGo(SoakSession* session)
+{
+    if (!session->leftDown)
+        return true;
+    POINT at = {};
+    GetCursorPos(&at);
+    ScreenToClient(session->editor.window, &at);
+    return MouseInput(session, {at.x, at.y}, {MOUSEEVENTF_LEFTUP});
+}
+
+bool Click(SoakSession* session)
+{
+    Point p = RandomMapPoint(session);
+    NoteEvent(session, "click", Describe(p));
+    return LetGo(session) && MouseInput(session, p, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+}
+
+bool Drag(SoakSession* session)
+{
+    Point from = RandomMapPoint(session);
+    int steps = session->random.Between(1, 6);
+    std::vector<Point> path;
+    std::string detail = Describe(from);
+    for (int i = 0; i < steps; i++) {
+        path.push_back(RandomPoint(session));
+        detail += " " + Describe(path.back());
+    }
+    NoteEvent(session, "drag", detail);
+    bool ok = LetGo(session) && MouseInput(session, from, {MOUSEEVENTF_LEFTDOWN});
+    for (const Point& to : path)
+        ok = ok && MouseInput(session, to, {});
+    return ok && MouseInput(session, path.back(), {MOUSEEVENTF_LEFTUP});
+}
+
+bool RightClick(SoakSession* session)
+{
+    Point p = RandomMapPoint(session);
+    NoteEvent(session, "right click", Describe(p));
+    return MouseInput(session, p, {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
+}
+
+// Presses the keys for real, through the system's input queue. They go
+// down, and once the editor has read the last of them they come up; once
+// it has read that too, whatever they started has run or opened its
+// dialog, since a dialog's own loop reads the release.
+bool PressChord(SoakSession* session, const std::vector<WORD>& keys, const char* name)
+{
+    if (!BringEditorToFront(session))
+        return false;
+    WORD watched = keys.back();
+    if (!SendKeys(keys, false) || !WaitForEditorKeyRead(session, watched, true, name))
+        return FailSoak(session, std::string("the keys of ") + name + " could not be pressed");
+    if (!IsWindow(session->editor.window))
+        return true;
+    if (!SendKeys(keys, true) || !WaitForEditorKeyRead(session, watched, false, name))
+        return FailSoak(session, std::string("the keys of ") + name + " could not be released");
     return CheckEditorAnswers(session);
+}
+
+// A menu item chosen as a person does from the keyboard: Alt and the
+// menu's letter, then the item's keys. The menu itself refuses a grayed
+// item, so nothing is chosen that a person could not choose.
+struct MenuChoice {
+    WORD menu;               // the letter of the menu in the menu bar
+    std::vector<WORD> keys;  // then these, one after another
+    const char* name;
+};
+
+bool ChooseFromMenu(SoakSession* session, const MenuChoice& choice)
+{
+    NoteEvent(session, "menu command", choice.name);
+    if (!PressChord(session, {VK_MENU, choice.menu}, choice.name))
+        return false;
+    for (WORD key : choice.keys) {
+        if (!IsWindow(session->editor.window) || !PressChord(session, {key}, choice.name))
+            return IsWindow(session->editor.window) ? false : CheckEditorAnswers(session);
+    }
+    return true;
+}
+
+bool MenuCommand(SoakSession* session)
+{
+    // Save and Save As share their letter, so Save As is reached with the
+    // arrow keys: the menu opens on New, three down is Save As.
+    static const std::vector<MenuChoice> choices = {
+        {'F', {'N'}, "New"},
+        {'F', {'O'}, "Open"},
+        {'F', {'S'}, "Save"},
+        {'F', {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}, "Save As"},
+        {'E', {'S'}, "Sector Properties"},
+        {'H', {'A'}, "About"}};
+    return ChooseFromMenu(session, session->random.Pick(choices));
 }
 
 bool Accelerator(SoakSession* session)
 {
+    struct Chord {
+        std::vector<WORD> keys;  // pressed in order, the last one watched
+        const char* name;
+    };
     static const std::vector<Chord> chords = {
         {{VK_CONTROL, 'N'}, "Ctrl+N"},
         {{VK_CONTROL, 'O'}, "Ctrl+O"},
@@ -179,13 +244,13 @@ bool Accelerator(SoakSession* session)
         {{VK_MENU, VK_SHIFT, VK_OEM_2}, "Alt+?"}};
     const Chord& chord = session->random.Pick(chords);
     NoteEvent(session, "keys", chord.name);
-    return PressChord(session, chord);
+    return PressChord(session, chord.keys, chord.name);
 }
 
 bool Drop(SoakSession* session)
 {
     std::vector<std::string> paths = PickDropPaths(session);
-    Point p = RandomPoint(session);
+    Point p = RandomMapPoint(session);
     std::string detail;
     for (const std::string& path : paths)
         detail += "\"" + (path.size() > 80 ? path.substr(0, 60) + "...(" + std::to_string(path.size()) + ")" : path) +
@@ -196,20 +261,18 @@ bool Drop(SoakSession* session)
     return CheckEditorAnswers(session);
 }
 
+// Alt+F4, the keys that ask the window to close.
 bool Close(SoakSession* session)
 {
-    NoteEvent(session, "close request", "");
+    NoteEvent(session, "close request", "Alt+F4");
     session->closeRequested = true;
-    SendNotifyMessageA(session->editor.window, WM_CLOSE, 0, 0);
-    return CheckEditorAnswers(session);
+    return PressChord(session, {VK_MENU, VK_F4}, "Alt+F4");
 }
 
 bool Exit(SoakSession* session)
 {
-    NoteEvent(session, "menu command", "Exit");
     session->closeRequested = true;
-    SendCommandNow(session, IDM_EXIT);
-    return CheckEditorAnswers(session);
+    return ChooseFromMenu(session, {'F', {'X'}, "Exit"});
 }
 
 struct WeightedEvent {
@@ -218,9 +281,8 @@ struct WeightedEvent {
 };
 
 const WeightedEvent kEvents[] = {
-    {14, Press}, {14, MoveHeld}, {10, Release}, {10, Click}, {8, Drag}, {7, RightClick},
-    {3, MoveFree}, {2, LoseCapture}, {12, MenuCommand}, {8, Accelerator}, {4, Drop},
-    {2, Close}, {1, Exit}};
+    {24, PressOrRelease}, {17, Move}, {10, Click}, {8, Drag}, {7, RightClick},
+    {12, MenuCommand}, {8, Accelerator}, {4, Drop}, {2, Close}, {1, Exit}};
 
 }  // namespace
 

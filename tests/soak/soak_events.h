@@ -1,6 +1,7 @@
-// The random events of a soak, as a user produces them: presses, drags and
-// releases anywhere (also outside the window), right clicks, lost capture,
-// menu commands, accelerator keys, dropped files, close requests.
+// The random events of a soak, as a person makes them: the mouse through
+// the system's input queue (presses, moves, releases, clicks, drags, right
+// clicks), menu items chosen from the keyboard, accelerator keys, dropped
+// files, Alt+F4.
 #ifndef QUILLMARCH_SOAK_EVENTS_H
 #define QUILLMARCH_SOAK_EVENTS_H
 

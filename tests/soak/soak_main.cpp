@@ -37,7 +37,6 @@ bool RunSoak(SoakSession* session)
     for (session->event = 1; session->event <= session->eventCount; session->event++) {
         if (!RunRandomEvent(session) || !SettleDialogs(session) || !CheckEditorAlive(session))
             return false;
-        session->closeRequested = false;  // a close that was cancelled
         if (!CheckTitle(session))
             return false;
         if (session->event % FILE_CHECK_EVERY == 0) {

@@ -16,7 +16,7 @@
 typedef std::vector<unsigned char> Bytes;
 
 enum {
-    SOAK_TIMEOUT_MS = 10000,  // longest the editor may take to answer
+    SOAK_TIMEOUT_MS = 30000,  // longest the editor may take to answer, however loaded the machine
     SOAK_RECENT_EVENTS = 25   // events repeated in a failure report
 };
 
@@ -28,7 +28,8 @@ struct SoakSession {
 
     EditorProcess editor;
     DWORD editorThread;   // its GUI thread, whose input state this program shares
-    bool closeRequested;  // a close request or File, Exit was sent: an exit is expected
+    bool closeRequested;  // a close request or File, Exit was sent: an exit may follow
+    bool leftDown;        // the left mouse button is held
 
     std::string folder;   // the run's temp folder
     std::string saves;    // where the Save dialog is pointed
@@ -58,6 +59,8 @@ bool StartSoakEditor(SoakSession* session, const std::string& path);
 
 // Whether the editor still runs. When it has ended: fine if it was asked to
 // close and ended with code 0 (it is then started again), a failure otherwise.
+// After a close request, once its dialogs are settled, the window is either
+// gone, and the editor must end, or it stays, and the close was cancelled.
 bool CheckEditorAlive(SoakSession* session);
 
 // The editor answers a sent message within the time; a failure otherwise.
