@@ -144,6 +144,11 @@ bool ShareInputState(HWND window, bool share);
 // (VK_LBUTTON, 'S'...) going down or up; false when the time runs out.
 bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
 
+// Waits up to `ms` while handling what is sent to this thread's own windows:
+// with the input state shared, the editor's thread may send to them and
+// wait for the answer.
+void PumpMessagesFor(DWORD ms);
+
 // A left click through the input queue at a client point; with the input
 // state shared, returns once the window's thread has read both halves.
 bool ClickThroughInputQueue(HWND window, int x, int y);

@@ -127,13 +127,21 @@ bool ShareInputState(HWND window, bool share)
     return thread && AttachThreadInput(GetCurrentThreadId(), thread, share ? TRUE : FALSE);
 }
 
+void PumpMessagesFor(DWORD ms)
+{
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        DispatchMessageA(&msg);
+}
+
 bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs)
 {
     DWORD start = GetTickCount();
     while (((GetKeyState(key) & 0x8000) != 0) != down) {
         if (GetTickCount() - start >= timeoutMs)
             return false;
-        Sleep(1);
+        PumpMessagesFor(1);
     }
     return true;
 }

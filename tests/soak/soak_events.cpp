@@ -51,45 +51,6 @@ bool SendKeys(const std::vector<WORD>& keys, bool release)
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-// Waits until the editor's thread has read the key going down (or up): this
-// program shares its input state, which changes only then.
-bool WaitForEditorKeyRead(SoakSession* session, WORD key, bool down, const char* name)
-{
-    DWORD start = GetTickCount();
-    while (((GetKeyState(key) & 0x8000) != 0) != down) {
-        if (!IsWindow(session->editor.window))
-            return CheckEditorAnswers(session);
-        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
-            return FailSoak(session, std::string("the editor did not read the keys of ") + name +
-                                         (down ? " going down" : " going up"));
-        Sleep(1);
-    }
-    return true;
-}
-
-// A key no one uses, pressed after mouse input: the editor reads its input
-// in order, so once it has read this key it has read the mouse input too.
-// Its toggle state flips on every press, so a press read at once is seen.
-const WORD MARKER_KEY = VK_F24;
-
-bool WaitForInputRead(SoakSession* session)
-{
-    int toggle = GetKeyState(MARKER_KEY) & 1;
-    if (!SendKeys({MARKER_KEY}, false) || !SendKeys({MARKER_KEY}, true))
-        return FailSoak(session, "the marker key could not be pressed");
-    DWORD start = GetTickCount();
-    for (;;) {
-        SHORT state = GetKeyState(MARKER_KEY);
-        if ((state & 1) != toggle && !(state & 0x8000))
-            return true;
-        if (!IsWindow(session->editor.window))
-            return CheckEditorAnswers(session);
-        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
-            return FailSoak(session, "the editor did not read the mouse input");
-        Sleep(1);
-    }
-}
-
 bool BringEditorToFront(SoakSession* session)
 {
     return BringToFront(session->editor.window, SOAK_TIMEOUT_MS) ||
@@ -176,22 +137,16 @@ bool RightClick(SoakSession* session)
     return MouseInput(session, p, {MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP});
 }
 
-// Presses the keys for real, through the system's input queue. They go
-// down, and once the editor has read the last of them they come up; once
-// it has read that too, whatever they started has run or opened its
-// dialog, since a dialog's own loop reads the release.
+// Presses the keys for real, through the system's input queue, and
+// releases them; once the editor has read them, whatever they started has
+// run or opened its dialog, whose own loop reads the input after them.
 bool PressChord(SoakSession* session, const std::vector<WORD>& keys, const char* name)
 {
     if (!BringEditorToFront(session))
         return false;
-    WORD watched = keys.back();
-    if (!SendKeys(keys, false) || !WaitForEditorKeyRead(session, watched, true, name))
+    if (!SendKeys(keys, false) || !SendKeys(keys, true))
         return FailSoak(session, std::string("the keys of ") + name + " could not be pressed");
-    if (!IsWindow(session->editor.window))
-        return true;
-    if (!SendKeys(keys, true) || !WaitForEditorKeyRead(session, watched, false, name))
-        return FailSoak(session, std::string("the keys of ") + name + " could not be released");
-    return CheckEditorAnswers(session);
+    return WaitForInputRead(session) && CheckEditorAnswers(session);
 }
 
 // A menu item chosen as a person does from the keyboard: Alt and the

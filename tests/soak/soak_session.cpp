@@ -4,6 +4,7 @@
 
 #include "soak_dialogs.h"
 #include "soak_files.h"
+#include "soak_hook.h"
 
 bool FailSoak(SoakSession* session, const std::string& reason)
 {
@@ -19,6 +20,58 @@ void NoteEvent(SoakSession* session, const std::string& kind, const std::string&
                               (detail.empty() ? "" : " " + detail));
     if (session->recent.size() > SOAK_RECENT_EVENTS)
         session->recent.pop_front();
+}
+
+// The hook lives in soak_hook.dll beside this program; the system loads it
+// into the editor.
+static bool HookEditorInput(SoakSession* session)
+{
+    static HMODULE hookModule = LoadLibraryA("soak_hook.dll");
+    HOOKPROC hook = hookModule ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                     GetProcAddress(hookModule, "SoakKeyboardHook")))
+                               : nullptr;
+    if (!hook)
+        return FailSoak(session, "soak_hook.dll or its hook cannot be loaded");
+    char name[64];
+    FormatInputReadEventName(session->editorThread, name, sizeof name);
+    session->inputRead = CreateEventA(nullptr, FALSE, FALSE, name);
+    session->inputHook = SetWindowsHookExA(WH_KEYBOARD, hook, hookModule, session->editorThread);
+    if (!session->inputRead || !session->inputHook)
+        return FailSoak(session, "cannot hook the editor's keyboard input: error " + std::to_string(GetLastError()));
+    return true;
+}
+
+static void UnhookEditorInput(SoakSession* session)
+{
+    if (session->inputHook)
+        UnhookWindowsHookEx(session->inputHook);
+    if (session->inputRead)
+        CloseHandle(session->inputRead);
+    session->inputHook = nullptr;
+    session->inputRead = nullptr;
+}
+
+bool WaitForInputRead(SoakSession* session)
+{
+    ResetEvent(session->inputRead);
+    INPUT keys[2] = {};
+    for (INPUT& key : keys) {
+        key.type = INPUT_KEYBOARD;
+        key.ki.wVk = SOAK_MARKER_KEY;
+    }
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    if (SendInput(2, keys, sizeof(INPUT)) != 2)
+        return FailSoak(session, "the marker key could not be pressed");
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(session->inputRead, 0) != WAIT_OBJECT_0) {
+        if (!IsWindow(session->editor.window))
+            return CheckEditorAnswers(session);
+        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
+            return FailSoak(session, "the editor did not read its input within " +
+                                         std::to_string(SOAK_TIMEOUT_MS / 1000) + " s");
+        PumpMessagesFor(1);
+    }
+    return true;
 }
 
 bool StartSoakEditor(SoakSession* session, const std::string& path)
@@ -47,11 +100,9 @@ bool StartSoakEditor(SoakSession* session, const std::string& path)
         if (GetTickCount() - start > SOAK_TIMEOUT_MS)
             return FailSoak(session, "no main window within " + std::to_string(SOAK_TIMEOUT_MS / 1000) + " s of starting with: " + arguments);
     }
-    // Sharing the input state lets a keystroke be waited for until the
-    // editor has taken it (see the accelerator events).
     session->editorThread = GetWindowThreadProcessId(session->editor.window, nullptr);
-    if (!AttachThreadInput(GetCurrentThreadId(), session->editorThread, TRUE))
-        return FailSoak(session, "cannot share the editor's input state: error " + std::to_string(GetLastError()));
+    if (!HookEditorInput(session))
+        return false;
     session->starts++;
     return true;
 }
@@ -96,7 +147,7 @@ bool CheckEditorAlive(SoakSession* session)
     if (!session->closeRequested || code != 0)
         return FailSoak(session, "the editor ended with exit code " + std::to_string(code) +
                                      (session->closeRequested ? "" : " without being asked to close"));
-    AttachThreadInput(GetCurrentThreadId(), session->editorThread, FALSE);
+    UnhookEditorInput(session);
     StopEditor(&session->editor);
     session->closeRequested = false;
     return StartSoakEditor(session, PickStartPath(session));
@@ -125,7 +176,6 @@ void StopSoakEditor(SoakSession* session)
         SendInput(1, &input, sizeof input);
         session->leftDown = false;
     }
-    if (session->editorThread)
-        AttachThreadInput(GetCurrentThreadId(), session->editorThread, FALSE);
+    UnhookEditorInput(session);
     StopEditor(&session->editor);
 }

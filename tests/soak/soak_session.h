@@ -27,7 +27,9 @@ struct SoakSession {
     int event;       // the event being run, from 1
 
     EditorProcess editor;
-    DWORD editorThread;   // its GUI thread, whose input state this program shares
+    DWORD editorThread;   // its GUI thread
+    HHOOK inputHook;      // the keyboard hook in it that tells when input was read
+    HANDLE inputRead;     // set by that hook
     bool closeRequested;  // a close request or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
 
@@ -53,8 +55,8 @@ bool FailSoak(SoakSession* session, const std::string& reason);
 void NoteEvent(SoakSession* session, const std::string& kind, const std::string& detail);
 
 // Starts the editor, with a level path or none, answers the boxes the
-// loader shows before the main window, and shares its input state so that
-// keystrokes can be waited for. False (and a failure) when it does not come up.
+// loader shows before the main window, and hooks its keyboard input so that
+// input can be waited for. False (and a failure) when it does not come up.
 bool StartSoakEditor(SoakSession* session, const std::string& path);
 
 // Whether the editor still runs. When it has ended: fine if it was asked to
@@ -65,6 +67,10 @@ bool CheckEditorAlive(SoakSession* session);
 
 // The editor answers a sent message within the time; a failure otherwise.
 bool CheckEditorAnswers(SoakSession* session);
+
+// Waits until the editor has read, and handled, all the input sent so far:
+// the marker key goes after it, and the hook tells when it was read.
+bool WaitForInputRead(SoakSession* session);
 
 // Ends the editor at the end of the run.
 void StopSoakEditor(SoakSession* session);

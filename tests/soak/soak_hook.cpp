@@ -1,0 +1,20 @@
+// Loaded into the editor by the soak's keyboard hook. The editor's thread
+// reads its input in order, so when it takes the marker key's release off
+// its queue it has read, and handled, everything sent before it; the hook
+// then tells the soak through a named event.
+#include "soak_hook.h"
+
+extern "C" __declspec(dllexport) LRESULT CALLBACK SoakKeyboardHook(int code, WPARAM key, LPARAM flags)
+{
+    const LPARAM released = static_cast<LPARAM>(0x80000000u);
+    if (code == HC_ACTION && key == SOAK_MARKER_KEY && (flags & released)) {
+        char name[64];
+        FormatInputReadEventName(GetCurrentThreadId(), name, sizeof name);
+        HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, name);
+        if (event) {
+            SetEvent(event);
+            CloseHandle(event);
+        }
+    }
+    return CallNextHookEx(nullptr, code, key, flags);
+}
