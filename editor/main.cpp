@@ -33,5 +33,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showSta
             DispatchMessageA(&msg);
         }
     }
+    // The window is gone, and with it whatever the user wanted kept is saved
+    // or let go, so the process ends here and now. Ending through the
+    // runtime would first shut every library down under the system's loader
+    // lock, and a thread the file dialogs left inside the loader would keep
+    // a windowless editor running.
+    TerminateProcess(GetCurrentProcess(), static_cast<UINT>(msg.wParam));
     return static_cast<int>(msg.wParam);
 }

@@ -2,6 +2,8 @@
 // including the rule that only a completed save lets the window close.
 #include "editor_fixture.h"
 
+#include <stdio.h>
+
 #include "resource.h"
 
 class CloseRequest : public EditorTest {
@@ -184,4 +186,41 @@ TEST_F(CloseRequest, FileExitClosesAtOnceEvenWithChanges)
     PostCommand(editor_.window, IDM_EXIT);
     ExpectExitAfter(false);
     ExpectFileBytes(PathOf("exit.vrk"), kLoaded);
+}
+
+// Starts a thread in the editor that loads the library at `path`.
+static bool LoadLibraryInEditor(const EditorProcess& editor, const std::string& path)
+{
+    HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
+                                     PROCESS_VM_WRITE | PROCESS_VM_READ,
+                                 FALSE, editor.processId);
+    if (!process)
+        return false;
+    void* name = VirtualAllocEx(process, nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    // The system libraries lie at the same place in every process.
+    auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+    HANDLE thread = nullptr;
+    if (name && WriteProcessMemory(process, name, path.c_str(), path.size() + 1, nullptr))
+        thread = CreateRemoteThread(process, nullptr, 0, load, name, 0, nullptr);
+    if (thread)
+        CloseHandle(thread);
+    CloseHandle(process);
+    return thread != nullptr;
+}
+
+// Once its window is gone the editor ends, even while another of its
+// threads is inside the system's library loader.
+TEST_F(CloseRequest, EndsEvenWhileAThreadHoldsTheLibraryLoader)
+{
+    StartWithFile("calm.vrk", kLoaded);
+    char name[64];
+    snprintf(name, sizeof name, "QuillmarchLoaderHeld-%lu", static_cast<unsigned long>(editor_.processId));
+    HANDLE held = CreateEventA(nullptr, TRUE, FALSE, name);
+    ASSERT_NE(held, nullptr);
+    ASSERT_TRUE(LoadLibraryInEditor(editor_, ToWindowsPath(QM_LOADER_HOLD_DLL))) << "no thread in the editor";
+    DWORD inLoader = WaitForSingleObject(held, DRIVER_TIMEOUT_MS);
+    CloseHandle(held);
+    ASSERT_EQ(inLoader, WAIT_OBJECT_0) << "the editor's thread did not get into the loader";
+    ExpectExitAfter(true);
 }

@@ -51,12 +51,6 @@ bool SendKeys(const std::vector<WORD>& keys, bool release)
     return SendInput(static_cast<UINT>(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
-bool BringEditorToFront(SoakSession* session)
-{
-    return BringToFront(session->editor.window, SOAK_TIMEOUT_MS) ||
-           FailSoak(session, "the editor's window could not be brought to the front");
-}
-
 // Real mouse input through the system's input queue, as a hand makes it:
 // the pointer moves to p (a confined pointer stops at the edge), then the
 // buttons go down or up in order. Returns once the editor has read it all.

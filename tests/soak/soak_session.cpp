@@ -51,6 +51,19 @@ static void UnhookEditorInput(SoakSession* session)
     session->inputRead = nullptr;
 }
 
+bool BringEditorToFront(SoakSession* session)
+{
+    HWND window = session->editor.window;
+    DWORD start = GetTickCount();
+    while (GetForegroundWindow() != window && IsWindow(window)) {
+        SetForegroundWindow(window);
+        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
+            return FailSoak(session, "the editor's window could not be brought to the front");
+        PumpMessagesFor(10);
+    }
+    return true;
+}
+
 bool WaitForInputRead(SoakSession* session)
 {
     ResetEvent(session->inputRead);
@@ -128,12 +141,14 @@ static bool WaitForEditorExit(SoakSession* session)
 bool CheckEditorAlive(SoakSession* session)
 {
     if (session->closeRequested) {
-        // With no dialog left, a ping is answered only once the close
-        // request has been handled all the way: the window then stays or
-        // is gone for good.
+        // With no dialog left, the editor reads input again only from its
+        // message loop, once the close request has been handled all the
+        // way: the window then stays, or is gone for good. (A sent message
+        // would not do: it can be answered between the question's answer
+        // and the window's end, while the system switches windows.)
         HWND window = session->editor.window;
-        if (IsWindow(window) && !PingEditor(session) && IsWindow(window))
-            return FailSoak(session, "the editor did not answer after a close request: hung");
+        if (IsWindow(window) && !(BringEditorToFront(session) && WaitForInputRead(session)))
+            return false;
         if (IsWindow(window)) {
             session->closeRequested = false;  // cancelled
             return true;

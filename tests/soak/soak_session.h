@@ -68,6 +68,10 @@ bool CheckEditorAlive(SoakSession* session);
 // The editor answers a sent message within the time; a failure otherwise.
 bool CheckEditorAnswers(SoakSession* session);
 
+// Makes the editor's window the foreground window, where input goes. True
+// also when the window is gone meanwhile: the next wait judges that.
+bool BringEditorToFront(SoakSession* session);
+
 // Waits until the editor has read, and handled, all the input sent so far:
 // the marker key goes after it, and the hook tells when it was read.
 bool WaitForInputRead(SoakSession* session);
