@@ -144,9 +144,8 @@ bool ShareInputState(HWND window, bool share);
 // (VK_LBUTTON, 'S'...) going down or up; false when the time runs out.
 bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
 
-// Waits up to `ms` while handling what is sent to this thread's own windows:
-// with the input state shared, the editor's thread may send to them and
-// wait for the answer.
+// Waits up to `ms` while handling the messages for this thread's own
+// windows, so that no program that sends to them is kept waiting.
 void PumpMessagesFor(DWORD ms);
 
 // A left click through the input queue at a client point; with the input

@@ -181,7 +181,7 @@ bool MenuCommand(SoakSession* session)
 bool Accelerator(SoakSession* session)
 {
     struct Chord {
-        std::vector<WORD> keys;  // pressed in order, the last one watched
+        std::vector<WORD> keys;  // pressed in order, released in reverse
         const char* name;
     };
     static const std::vector<Chord> chords = {
