@@ -138,7 +138,11 @@ static bool WaitForShownOrGone(SoakSession* session, HWND dialog)
 bool SettleDialogs(SoakSession* session)
 {
     for (int answered = 0; answered < MAX_DIALOGS_IN_A_ROW;) {
-        if (!CheckEditorAnswers(session))
+        // Input is read only from a message loop: once the marker is read,
+        // the next dialog, if any, exists. (A sent message would not do: it
+        // can be answered between one dialog's end and the next one's start,
+        // while the system switches windows.)
+        if (IsWindow(session->editor.window) && !WaitForInputRead(session))
             return false;
         if (!IsWindow(session->editor.window))
             return true;  // closing: CheckEditorAlive judges the exit

@@ -1,7 +1,8 @@
 // Loaded into the editor by the soak's keyboard hook. The editor's thread
-// reads its input in order, so when it takes the marker key's release off
-// its queue it has read, and handled, everything sent before it; the hook
-// then tells the soak through a named event.
+// reads its input in order, and only from a message loop, so when it takes
+// the marker key's release off its queue it has read, and handled,
+// everything sent before it, and is waiting in a loop: its own, or that of
+// a dialog it shows. The hook tells the soak through a named event.
 #include "soak_hook.h"
 
 extern "C" __declspec(dllexport) LRESULT CALLBACK SoakKeyboardHook(int code, WPARAM key, LPARAM flags)

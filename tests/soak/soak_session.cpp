@@ -26,16 +26,16 @@ void NoteEvent(SoakSession* session, const std::string& kind, const std::string&
 // into the editor.
 static bool HookEditorInput(SoakSession* session)
 {
-    static HMODULE hookModule = LoadLibraryA("soak_hook.dll");
-    HOOKPROC hook = hookModule ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                     GetProcAddress(hookModule, "SoakKeyboardHook")))
-                               : nullptr;
+    HMODULE module = LoadLibraryA("soak_hook.dll");
+    HOOKPROC hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                 GetProcAddress(module, "SoakKeyboardHook")))
+                           : nullptr;
     if (!hook)
         return FailSoak(session, "soak_hook.dll or its hook cannot be loaded");
     char name[64];
     FormatInputReadEventName(session->editorThread, name, sizeof name);
     session->inputRead = CreateEventA(nullptr, FALSE, FALSE, name);
-    session->inputHook = SetWindowsHookExA(WH_KEYBOARD, hook, hookModule, session->editorThread);
+    session->inputHook = SetWindowsHookExA(WH_KEYBOARD, hook, module, session->editorThread);
     if (!session->inputRead || !session->inputHook)
         return FailSoak(session, "cannot hook the editor's keyboard input: error " + std::to_string(GetLastError()));
     return true;
@@ -141,15 +141,10 @@ static bool WaitForEditorExit(SoakSession* session)
 bool CheckEditorAlive(SoakSession* session)
 {
     if (session->closeRequested) {
-        // With no dialog left, the editor reads input again only from its
-        // message loop, once the close request has been handled all the
-        // way: the window then stays, or is gone for good. (A sent message
-        // would not do: it can be answered between the question's answer
-        // and the window's end, while the system switches windows.)
-        HWND window = session->editor.window;
-        if (IsWindow(window) && !(BringEditorToFront(session) && WaitForInputRead(session)))
-            return false;
-        if (IsWindow(window)) {
+        // The dialogs are settled and the editor has read input from its
+        // message loop again, which it does only once the close request has
+        // been handled all the way: the window is then gone, or stays.
+        if (IsWindow(session->editor.window)) {
             session->closeRequested = false;  // cancelled
             return true;
         }

@@ -30,7 +30,7 @@ struct SoakSession {
     DWORD editorThread;   // its GUI thread
     HHOOK inputHook;      // the keyboard hook in it that tells when input was read
     HANDLE inputRead;     // set by that hook
-    bool closeRequested;  // a close request or File, Exit was sent: an exit may follow
+    bool closeRequested;  // a close request (Alt+F4) or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
 
     std::string folder;   // the run's temp folder
