@@ -17,6 +17,6 @@ trap wine_env_stop EXIT
 wine_env_start || exit 1
 status=0
 echo "== editor benchmarks under Wine =="
-$WINE "$bench/paint_map_bench.exe" </dev/null || status=1
-$WINE "$bench/startup_bench.exe" "${STARTUP_RUNS:-15}" </dev/null || status=1
+"$WINE" "$bench/paint_map_bench.exe" </dev/null || status=1
+"$WINE" "$bench/startup_bench.exe" "${STARTUP_RUNS:-15}" </dev/null || status=1
 exit $status

@@ -21,4 +21,4 @@ if [ -n "$QM_XVFB_PID" ]; then
   echo "will show here. Stop it with Ctrl+C."
 fi
 echo "Opening $level in Quillmarch.exe"
-$WINE "$exe" "$(winepath_of "$level")"
+"$WINE" "$exe" "$(winepath_of "$level")"
