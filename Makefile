@@ -1,38 +1,51 @@
 # The whole set-up on a fresh Debian 12 machine: `make run` and `make test`.
+# The targets a user starts (run, test, dist, dist-check, bench, fuzz, soak,
+# screenshot) first install the packages that are missing
+# (scripts/debian-packages.txt); native, windows and editor only build.
 JOBS ?= 2
 FUZZ_SECONDS ?= 600
 SOAK_EVENTS ?= 5000
 SOAK_SEED ?= 1
 
-.PHONY: all deps native windows test run bench fuzz soak dist dist-check clean
+.PHONY: all deps native windows editor test run bench fuzz soak dist dist-check screenshot format clean
+# One step after another: each build already uses every core.
+.NOTPARALLEL:
 
 all: native windows
 
 deps:
 	@scripts/install-deps.sh
 
-native: deps
+native:
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
 
-windows: deps
+windows:
 	cmake --preset windows >/dev/null
 	cmake --build --preset windows -j $(JOBS)
 
-test: native windows
-	scripts/run-tests.sh
+# Only the editor, for make run: no test program is built.
+editor:
+	cmake --preset windows >/dev/null
+	cmake --build --preset windows -j $(JOBS) --target Quillmarch
 
-run: windows
+# The work tree's state is noted first, so the run can tell what it changed.
+test: deps
+	@mkdir -p build && scripts/tree-state.sh save build/tree-before-test
+	@$(MAKE) --no-print-directory native windows
+	scripts/run-tests.sh build/tree-before-test
+
+run: deps editor
 	scripts/run-editor.sh examples/hall.vrk
 
-bench: windows
+bench: deps windows
 	scripts/run-bench.sh
 	scripts/run-editor-bench.sh
 
 fuzz: deps
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
-soak: windows
+soak: deps windows
 	scripts/run-soak.sh $(SOAK_EVENTS) $(SOAK_SEED)
 
 # The release files in dist/, from a fresh Windows build.
@@ -42,6 +55,14 @@ dist: deps
 # Two make dist runs of the current commit in other folders, compared byte for byte.
 dist-check: deps
 	scripts/dist-check.sh
+
+# Refreshes the README's picture, which no test run touches.
+screenshot: deps windows
+	scripts/take-screenshot.sh
+
+# Formats the C++ files this change touches (see scripts/format.sh).
+format:
+	@scripts/format.sh
 
 clean:
 	rm -rf build dist

@@ -1,9 +1,13 @@
 #!/bin/sh
-# Installs the Debian packages the build and the tests need, when any is missing.
+# Installs the Debian packages listed in scripts/debian-packages.txt that are
+# missing; with all of them present it does nothing and never calls apt.
 set -e
-packages="cmake g++ make googletest libgtest-dev libbenchmark-dev g++-mingw-w64-x86-64-posix
-mingw-w64-tools wine64 xvfb xdotool imagemagick x11-apps clang libclang-rt-14-dev python3
-nsis zip unzip libstb-dev nlohmann-json3-dev"
+list="$(dirname "$0")/debian-packages.txt"
+packages=$(sed -e 's/#.*//' "$list")
+if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>&1; then
+  echo "install-deps: not a Debian system; install the equivalents of these yourself:" $packages >&2
+  exit 0
+fi
 missing=""
 for p in $packages; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

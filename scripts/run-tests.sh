@@ -1,17 +1,23 @@
 #!/bin/bash
-# Runs every test: the native suite, then the Windows suite under Wine.
+# Everything make test runs once both presets are built: the format of the
+# changed files, the native suite, a short fuzz run, the Windows suite under
+# Wine, and whether the run left the work tree as it found it.
+#   scripts/run-tests.sh [STATE]   STATE: scripts/tree-state.sh's note from
+#                                  before the run; without it the tree must
+#                                  end clean
 set -u
 cd "$(dirname "$0")/.."
-. scripts/wine-env.sh
-trap wine_env_stop EXIT
-wine_env_start || exit 1
 
 status=0
+echo "== format of the files this change touches =="
+scripts/format.sh --check || status=1
 echo "== native tests =="
-ctest --test-dir build/native --output-on-failure -j 2 || status=1
+ctest --preset native || status=1
 # A short fuzz run of the level reader (make fuzz runs the long one).
 echo "== fuzzing the level reader =="
 scripts/run-fuzz.sh 20 || status=1
 echo "== Windows tests under Wine =="
-ctest --test-dir build/windows --output-on-failure -j 2 --timeout 120 || status=1
+scripts/with-wine-env ctest --preset windows || status=1
+echo "== the work tree =="
+scripts/tree-state.sh compare ${1:+"$1"} || status=1
 exit $status
