@@ -261,7 +261,7 @@ void TakePortals(const Json& table, Checker* checker, Level* level)
     level->portalCount = static_cast<uint16_t>(table.size());
 }
 
-// A count the document gives must be the length of its table.
+// A count a JSON document states must be the length of its table.
 void CheckCount(const Json& document, const char* key, const char* tableKey, const Json* table, Checker* checker)
 {
     auto it = document.find(key);

@@ -81,8 +81,8 @@ bool Build(const std::string& text, Level* level, JsonBuild* build, std::vector<
 }  // namespace
 
 // info --json, then build: the same bytes, for levels of every shape. Left
-// without its portals (and the fields that count them), the document gives
-// the portals the editor builds.
+// without its portals (and the fields that count them), a JSON document builds
+// a level with the portals the editor builds.
 TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
 {
     std::mt19937 random(20240610);
