@@ -43,14 +43,25 @@ std::string DumpOneLine(const Json& record)
 
 Json SectorJson(const Sector& s)
 {
-    return Json{{"left", s.left}, {"top", s.top}, {"right", s.right}, {"bottom", s.bottom},
-                {"floorHeight", s.floorHeight}, {"ceilingHeight", s.ceilingHeight}};
+    return Json{
+        {"left", s.left},
+        {"top", s.top},
+        {"right", s.right},
+        {"bottom", s.bottom},
+        {"floorHeight", s.floorHeight},
+        {"ceilingHeight", s.ceilingHeight},
+    };
 }
 
 Json PortalJson(const Portal& p)
 {
-    return Json{{"offsetX", p.offsetX}, {"offsetY", p.offsetY}, {"length", p.length}, {"sector", p.sector},
-                {"twin", p.twin}};
+    return Json{
+        {"offsetX", p.offsetX},
+        {"offsetY", p.offsetY},
+        {"length", p.length},
+        {"sector", p.sector},
+        {"twin", p.twin},
+    };
 }
 
 std::string DumpTable(const std::vector<Json>& records)
@@ -97,12 +108,15 @@ public:
     {
         switch (event) {
         case Json::parse_event_t::object_start:
-        case Json::parse_event_t::array_start:
+        case Json::parse_event_t::array_start: {
             if (frames_.size() == kDeepest)
                 throw DocumentError{ChildPlace() + ": nested deeper than a level document goes"};
-            frames_.push_back(Frame{event == Json::parse_event_t::array_start,
-                                    frames_.empty() ? std::string() : ChildPlace(), 0, {}, ""});
+            Frame frame{event == Json::parse_event_t::array_start, "", 0, {}, ""};
+            if (!frames_.empty())
+                frame.place = ChildPlace();
+            frames_.push_back(frame);
             break;
+        }
         case Json::parse_event_t::key: {
             Frame& frame = frames_.back();
             std::string key = parsed.get<std::string>();
@@ -341,7 +355,12 @@ bool BuildLevelFromJson(const char* text, size_t size, Level* level, JsonBuild* 
         const char* what = e.what();
         const char* at = strstr(what, "parse error at ");
         const char* label = strstr(what, "] ");
-        problems->push_back(at ? at + strlen("parse error at ") : label ? label + 2 : what);
+        if (at)
+            problems->push_back(at + strlen("parse error at "));
+        else if (label)
+            problems->push_back(label + 2);
+        else
+            problems->push_back(what);
         return false;
     }
     if (!document.is_object()) {

@@ -94,9 +94,11 @@ TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
         built = NewLevel();
         JsonBuild build;
         std::vector<std::string> problems;
-        ASSERT_TRUE(Build(text, &built, &build, &problems)) << "round " << round << ":\n" << JoinLines(problems);
+        ASSERT_TRUE(Build(text, &built, &build, &problems)) << "round " << round << ":\n"
+                                                            << JoinLines(problems);
         EXPECT_TRUE(build.portalsGiven);
-        ASSERT_EQ(HexBytes(bytes), HexBytes(ToBytes(built))) << "round " << round << ", document:\n" << text;
+        ASSERT_EQ(HexBytes(bytes), HexBytes(ToBytes(built))) << "round " << round << ", document:\n"
+                                                             << text;
 
         nlohmann::ordered_json document = nlohmann::ordered_json::parse(text);
         for (const char* key : {"portals", "portalCount", "size"})
@@ -165,11 +167,11 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
         {"{" + head + ", \"sectors\": [" + Repeat("{}", 4, ",") + "]}",
          "sectors[0].left: missing\nsectors[0].top: missing\nsectors[0].right: missing\n"
          "sectors[0].bottom: missing\nsectors[0].floorHeight: missing\nsectors[0].ceilingHeight: missing\n"
-             "sectors[1].left: missing\nsectors[1].top: missing\nsectors[1].right: missing\nsectors[1].bottom: "
-             "missing\nsectors[1].floorHeight: missing\nsectors[1].ceilingHeight: missing\n"
-             "sectors[2].left: missing\nsectors[2].top: missing\nsectors[2].right: missing\nsectors[2].bottom: "
-             "missing\nsectors[2].floorHeight: missing\nsectors[2].ceilingHeight: missing\n"
-             "sectors[3].left: missing\nsectors[3].top: missing\nand 4 more\n"},
+         "sectors[1].left: missing\nsectors[1].top: missing\nsectors[1].right: missing\nsectors[1].bottom: "
+         "missing\nsectors[1].floorHeight: missing\nsectors[1].ceilingHeight: missing\n"
+         "sectors[2].left: missing\nsectors[2].top: missing\nsectors[2].right: missing\nsectors[2].bottom: "
+         "missing\nsectors[2].floorHeight: missing\nsectors[2].ceilingHeight: missing\n"
+         "sectors[3].left: missing\nsectors[3].top: missing\nand 4 more\n"},
     };
     static Level level0;
     level0 = NewLevel();
