@@ -9,23 +9,25 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
 #include "dialogs.h"
 #include "level_file.h"
+#include "main_window.h"
 #include "map_view.h"
 #include "mouse_edit.h"
 #include "portals.h"
 #include "resource.h"
 #include "title.h"
 
-static const char kLevelFilter[] = "All\0*.*\0Quillmarch Level\0*.vrk\0";
+namespace {
+
+const char LEVEL_FILTER[] = "All\0*.*\0Quillmarch Level\0*.vrk\0";
 
 enum {
     FILE_NAME_CHARS = 260,   // the file dialogs' name buffer
     LEVEL_FILTER_INDEX = 2   // "Quillmarch Level" is selected
 };
 
-static void ShowError(HWND window, const char* text)
+void ShowError(HWND window, const char* text)
 {
     MessageBoxA(window, text, "Error", MB_ICONERROR);
 }
@@ -35,7 +37,7 @@ typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEA*);
 // The common dialogs library is loaded on the first Open or Save rather than
 // at start-up: it is the largest part of the program's start-up time, and
 // many sessions start from a level named on the command line.
-static FileDialogFunction GetFileDialog(const char* name)
+FileDialogFunction GetFileDialog(const char* name)
 {
     static HMODULE library = LoadLibraryA("comdlg32.dll");
     if (!library)
@@ -44,7 +46,7 @@ static FileDialogFunction GetFileDialog(const char* name)
 }
 
 // The process's current folder, whatever its length; empty if unreadable.
-static std::string GetCurrentFolder()
+std::string GetCurrentFolder()
 {
     DWORD size = GetCurrentDirectoryA(0, nullptr);
     std::string folder(size, '\0');
@@ -55,13 +57,13 @@ static std::string GetCurrentFolder()
 
 // Shows the Open or the Save dialog. Returns false when the user cancels
 // (or, which no installed system should see, the dialogs cannot be loaded).
-static bool AskLevelPath(HWND window, bool save, std::string* path)
+bool AskLevelPath(HWND window, bool save, std::string* path)
 {
     char file[FILE_NAME_CHARS] = "";
     OPENFILENAMEA dialog = {};
     dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
     dialog.hwndOwner = window;
-    dialog.lpstrFilter = kLevelFilter;
+    dialog.lpstrFilter = LEVEL_FILTER;
     dialog.nFilterIndex = LEVEL_FILTER_INDEX;
     dialog.lpstrFile = file;
     dialog.nMaxFile = FILE_NAME_CHARS;
@@ -91,29 +93,7 @@ static bool AskLevelPath(HWND window, bool save, std::string* path)
     return true;
 }
 
-// Asks about unsaved changes before they would be lost. Returns true when
-// the caller may go on: nothing to lose, the changes were saved, or the user
-// chose to drop them.
-static bool ConfirmLosingChanges(HWND window)
-{
-    if (!g_level.modified)
-        return true;
-    int answer = MessageBoxA(window, "Would you like to save your changes?", "Unsaved changes",
-                             MB_ICONWARNING | MB_YESNOCANCEL);
-    if (answer == IDYES)
-        return SaveLevelCommand(window, false) == 1;
-    return answer == IDNO;
-}
-
-// The selection and any stretch refer to slots of the level that was just
-// replaced, so they are dropped, and with them Sector Properties.
-static void ForgetEditState(HWND window)
-{
-    ResetEditState();
-    EnableSectorProperties(window, false);
-}
-
-static void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
+void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
 {
     char text[200];
     snprintf(text, sizeof text,
@@ -123,19 +103,8 @@ static void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
     MessageBoxA(window, text, "Portal table full", MB_ICONWARNING);
 }
 
-int OpenLevelCommand(HWND window)
-{
-    std::string path;
-    if (!AskLevelPath(window, false, &path))
-        return 0;
-    if (LoadLevel(&g_level, path.c_str()) != 0) {
-        ShowError(window, "Unable to read level from file.");
-        return 0;
-    }
-    UpdateTitle(window);
-    return 1;
-}
-
+// 1 when the level was written, 0 when the Save dialog was cancelled or the
+// write failed.
 int SaveLevelCommand(HWND window, bool saveAs)
 {
     // The remembered path is taken whole, however long it is: a path given
@@ -159,7 +128,47 @@ int SaveLevelCommand(HWND window, bool saveAs)
     return 1;
 }
 
-static void NewLevelCommand(HWND window)
+// Asks about unsaved changes before they would be lost. Returns true when
+// the caller may go on: nothing to lose, the changes were saved, or the user
+// chose to drop them.
+bool ConfirmLosingChanges(HWND window)
+{
+    if (!g_level.modified)
+        return true;
+    int answer = MessageBoxA(window, "Would you like to save your changes?", "Unsaved changes",
+                             MB_ICONWARNING | MB_YESNOCANCEL);
+    if (answer == IDYES)
+        return SaveLevelCommand(window, false) == 1;
+    return answer == IDNO;
+}
+
+// Drops the selection and any stretch, and grays Sector Properties with them.
+void ForgetEditState(HWND window)
+{
+    ResetEditState();
+    EnableSectorProperties(window, false);
+}
+
+// Replaces the level with the one in the file, for Open and for a dropped
+// file. The selection is forgotten when the level is replaced, because it
+// names a slot of the level that is gone; a failed load keeps the level, so a
+// failed drop keeps the selection too. Open alone also forgets it when it is
+// cancelled or fails: Open grays Sector Properties whatever its outcome, and
+// a sector left selected behind a grayed item could not be edited until it
+// was clicked again.
+int ReplaceLevelFromFile(HWND window, const char* path)
+{
+    if (LoadLevel(&g_level, path) != 0) {
+        ShowError(window, "Unable to read level from file.");
+        return 0;
+    }
+    ForgetEditState(window);
+    InvalidateView(window);
+    UpdateTitle(window);
+    return 1;
+}
+
+void NewLevelCommand(HWND window)
 {
     if (!ConfirmLosingChanges(window))
         return;
@@ -170,19 +179,32 @@ static void NewLevelCommand(HWND window)
     UpdateTitle(window);
 }
 
-static void OpenCommand(HWND window)
+// 1 when a level was loaded, 0 when the Open dialog was cancelled or the load
+// failed.
+int OpenLevelCommand(HWND window)
+{
+    std::string path;
+    if (!AskLevelPath(window, false, &path))
+        return 0;
+    return ReplaceLevelFromFile(window, path.c_str());
+}
+
+void OpenCommand(HWND window)
 {
     if (!ConfirmLosingChanges(window))
         return;
-    OpenLevelCommand(window);
+    if (OpenLevelCommand(window))
+        return;
     ForgetEditState(window);
     InvalidateView(window);
 }
 
-static void RunDialog(HWND window, int dialogId, DLGPROC handler)
+void RunDialog(HWND window, int dialogId, DLGPROC handler)
 {
     DialogBoxParamA(g_instance, MAKEINTRESOURCEA(dialogId), window, handler, 0);
 }
+
+}  // namespace
 
 void OnClose(HWND window)
 {
@@ -225,11 +247,5 @@ void OnDropFiles(HWND window, HDROP drop)
     DragFinish(drop);
     if (copied == 0 || !ConfirmLosingChanges(window))
         return;
-    if (LoadLevel(&g_level, path.data()) != 0) {
-        ShowError(window, "Unable to read level from file.");
-        return;
-    }
-    ForgetEditState(window);
-    InvalidateView(window);
-    UpdateTitle(window);
+    ReplaceLevelFromFile(window, path.data());
 }

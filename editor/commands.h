@@ -15,8 +15,4 @@ BOOL OnQueryEndSession(HWND window);
 bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
 void OnDropFiles(HWND window, HDROP drop);
 
-// 1 when a level was loaded / written, 0 when cancelled or failed.
-int OpenLevelCommand(HWND window);
-int SaveLevelCommand(HWND window, bool saveAs);
-
 #endif

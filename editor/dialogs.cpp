@@ -5,30 +5,16 @@
 
 #include <string>
 
-#include "app.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 #include "resource.h"
 #include "title.h"
 
 enum { MAX_HEIGHT = 255 };
 
-INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
-{
-    switch (message) {
-    case WM_INITDIALOG:
-        return TRUE;
-    case WM_COMMAND:
-        // Cancel also arrives for Escape and the close box.
-        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
-            EndDialog(dialog, LOWORD(wParam));
-            return TRUE;
-        }
-        break;
-    }
-    return FALSE;
-}
+namespace {
 
-static bool IsAllDigits(const std::string& text)
+bool IsAllDigits(const std::string& text)
 {
     size_t start = text.find_first_not_of(" \t");
     if (start == std::string::npos)
@@ -39,7 +25,7 @@ static bool IsAllDigits(const std::string& text)
     return true;
 }
 
-static std::string GetControlText(HWND dialog, int controlId)
+std::string GetControlText(HWND dialog, int controlId)
 {
     HWND control = GetDlgItem(dialog, controlId);
     std::string text(GetWindowTextLengthA(control) + 1, '\0');
@@ -49,7 +35,7 @@ static std::string GetControlText(HWND dialog, int controlId)
 
 // The value of a run of digits, held at MAX_HEIGHT + 1 once it passes
 // MAX_HEIGHT, so no length of text can overflow it.
-static unsigned ClampedDigitsValue(const std::string& text)
+unsigned ClampedDigitsValue(const std::string& text)
 {
     unsigned value = 0;
     for (char c : text) {
@@ -64,7 +50,7 @@ static unsigned ClampedDigitsValue(const std::string& text)
 // height the user never typed. A number is judged on its whole text: the
 // system's reader looks only at its first characters, so a long run of
 // leading zeros would otherwise hide the digits that follow.
-static bool ReadHeight(HWND dialog, int controlId, unsigned* height)
+bool ReadHeight(HWND dialog, int controlId, unsigned* height)
 {
     BOOL read = FALSE;
     *height = GetDlgItemInt(dialog, controlId, &read, FALSE);
@@ -77,14 +63,14 @@ static bool ReadHeight(HWND dialog, int controlId, unsigned* height)
 }
 
 // Tells the user and puts the focus back on the edit, its text selected.
-static void RefuseHeight(HWND dialog, int controlId, const char* text)
+void RefuseHeight(HWND dialog, int controlId, const char* text)
 {
     MessageBoxA(dialog, text, "Sector Properties", MB_ICONWARNING);
     SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, controlId)),
                  TRUE);
 }
 
-static void ConfirmSectorProps(HWND dialog)
+void ConfirmSectorProps(HWND dialog)
 {
     unsigned floor = 0;
     unsigned ceiling = 0;
@@ -102,6 +88,24 @@ static void ConfirmSectorProps(HWND dialog)
     g_level.modified = 1;
     UpdateTitle(GetParent(dialog));
     EndDialog(dialog, IDOK);
+}
+
+}  // namespace
+
+INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return TRUE;
+    case WM_COMMAND:
+        // Cancel also arrives for Escape and the close box.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, LOWORD(wParam));
+            return TRUE;
+        }
+        break;
+    }
+    return FALSE;
 }
 
 INT_PTR CALLBACK SectorPropsDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)

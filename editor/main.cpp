@@ -1,10 +1,29 @@
 // Entry point: the level first, then the window, then the message loop.
-#include "app.h"
+#include "main_window.h"
 
 #include <commctrl.h>
 
+#include <string>
+
 #include "level_file.h"
 #include "resource.h"
+
+namespace {
+
+// The level path in the command-line text that follows the program's name:
+// inside double quotes when it starts with one, otherwise the whole text.
+std::string GetCommandLinePath(const char* commandLine)
+{
+    if (commandLine[0] != '"')
+        return commandLine;
+    const char* start = commandLine + 1;
+    const char* end = start;
+    while (*end && *end != '"')
+        end++;
+    return std::string(start, end);
+}
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showState)
 {

@@ -1,5 +1,5 @@
 // The main window: its class, its creation and the dispatch of its messages.
-#include "app.h"
+#include "main_window.h"
 
 #include <shellapi.h>
 
@@ -14,18 +14,10 @@ Level g_level;
 HINSTANCE g_instance;
 char g_windowName[100];
 char g_className[100];
-static HWND g_mainWindow;  // set once the window exists
 
-std::string GetCommandLinePath(const char* commandLine)
-{
-    if (commandLine[0] != '"')
-        return commandLine;
-    const char* start = commandLine + 1;
-    const char* end = start;
-    while (*end && *end != '"')
-        end++;
-    return std::string(start, end);
-}
+namespace {
+
+HWND g_mainWindow;  // set once the window exists
 
 // Once the main window exists it owns the warning, so it is disabled while
 // the warning is up: an edit made then would be replaced by the load that
@@ -34,6 +26,48 @@ void ShowLoadWarning(const char* text)
 {
     MessageBoxA(GetMainWindow(), text, "Failed to load map", MB_ICONWARNING);
 }
+
+// Window created: drop target, drawing tools, title.
+void OnCreate(HWND window)
+{
+    g_mainWindow = window;
+    DragAcceptFiles(window, TRUE);
+    CreateDrawingTools();
+    UpdateTitle(window);
+}
+
+// Window destroyed: the drawing tools released, the message loop told to end.
+void OnDestroy(HWND window)
+{
+    (void)window;
+    DeleteDrawingTools();
+    g_mainWindow = nullptr;
+    PostQuitMessage(0);
+}
+
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_CREATE:        OnCreate(window); return 0;
+    case WM_DESTROY:       OnDestroy(window); return 0;
+    case WM_PAINT:         OnPaint(window); return 0;
+    case WM_CLOSE:         OnClose(window); return 0;
+    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_COMMAND:
+        if (OnCommand(window, wParam, lParam))
+            return 0;
+        break;
+    case WM_MOUSEMOVE:     OnMouseMove(window, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:   OnLButtonDown(window, lParam); return 0;
+    case WM_LBUTTONUP:     OnLButtonUp(window); return 0;
+    case WM_RBUTTONDOWN:   OnRButtonDown(window, lParam); return 0;
+    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_DROPFILES:     OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+}  // namespace
 
 void LoadEditorStrings(HINSTANCE instance)
 {
@@ -76,40 +110,3 @@ HWND GetMainWindow()
     return g_mainWindow;
 }
 
-void OnCreate(HWND window)
-{
-    g_mainWindow = window;
-    DragAcceptFiles(window, TRUE);
-    CreateDrawingTools();
-    UpdateTitle(window);
-}
-
-void OnDestroy(HWND window)
-{
-    (void)window;
-    DeleteDrawingTools();
-    g_mainWindow = nullptr;
-    PostQuitMessage(0);
-}
-
-LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    switch (message) {
-    case WM_CREATE:        OnCreate(window); return 0;
-    case WM_DESTROY:       OnDestroy(window); return 0;
-    case WM_PAINT:         OnPaint(window); return 0;
-    case WM_CLOSE:         OnClose(window); return 0;
-    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
-    case WM_COMMAND:
-        if (OnCommand(window, wParam, lParam))
-            return 0;
-        break;
-    case WM_MOUSEMOVE:     OnMouseMove(window, wParam, lParam); return 0;
-    case WM_LBUTTONDOWN:   OnLButtonDown(window, lParam); return 0;
-    case WM_LBUTTONUP:     OnLButtonUp(window); return 0;
-    case WM_RBUTTONDOWN:   OnRButtonDown(window, lParam); return 0;
-    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
-    case WM_DROPFILES:     OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
-}

@@ -2,16 +2,34 @@
 // selection frame, all redrawn from the level on every paint.
 #include "map_view.h"
 
-#include "app.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 
 DrawingTools g_tools;
 
-static HPEN CreateCosmeticPen(DWORD style, COLORREF colour)
+namespace {
+
+HPEN CreateCosmeticPen(DWORD style, COLORREF colour)
 {
     LOGBRUSH brush = {BS_SOLID, colour, 0};
     return ExtCreatePen(PS_COSMETIC | style, 1, &brush, 0, nullptr);
 }
+
+void DrawGrid(HDC dc, const RECT* r)
+{
+    int columns = (r->right - r->left) / CELL_SIZE;
+    for (int i = 0; i <= columns; i++) {
+        MoveToEx(dc, r->left + CELL_SIZE * i, r->top, nullptr);
+        LineTo(dc, r->left + CELL_SIZE * i, r->bottom);
+    }
+    int rows = (r->bottom - r->top) / CELL_SIZE;
+    for (int i = 0; i <= rows; i++) {
+        MoveToEx(dc, r->left, r->top + CELL_SIZE * i, nullptr);
+        LineTo(dc, r->right, r->top + CELL_SIZE * i);
+    }
+}
+
+}  // namespace
 
 void CreateDrawingTools()
 {
@@ -30,20 +48,6 @@ void DeleteDrawingTools()
     DeleteObject(g_tools.gridPen);
     DeleteObject(g_tools.selectionPen);
     g_tools = DrawingTools();
-}
-
-static void DrawGrid(HDC dc, const RECT* r)
-{
-    int columns = (r->right - r->left) / CELL_SIZE;
-    for (int i = 0; i <= columns; i++) {
-        MoveToEx(dc, r->left + CELL_SIZE * i, r->top, nullptr);
-        LineTo(dc, r->left + CELL_SIZE * i, r->bottom);
-    }
-    int rows = (r->bottom - r->top) / CELL_SIZE;
-    for (int i = 0; i <= rows; i++) {
-        MoveToEx(dc, r->left, r->top + CELL_SIZE * i, nullptr);
-        LineTo(dc, r->right, r->top + CELL_SIZE * i);
-    }
 }
 
 void PaintMap(HDC dc, const RECT* clientRect, const Level* level)

@@ -2,7 +2,7 @@
 // stretches it cell by cell, a right press places the start cell.
 #include "mouse_edit.h"
 
-#include "app.h"
+#include "main_window.h"
 #include "map_view.h"
 #include "resource.h"
 #include "title.h"
@@ -11,30 +11,13 @@ EditState g_edit = {NO_SECTOR, NO_SECTOR, 0, false};
 
 enum { NEW_FLOOR_HEIGHT = 128, NEW_CEILING_HEIGHT = 132 };
 
+namespace {
+
 bool SelectSectorAt(Level* level, uint32_t packedPosition)
 {
     g_edit.selected = FindSectorAt(level, CellFromPixel(PackedX(packedPosition)),
                                    CellFromPixel(PackedY(packedPosition)));
     return g_edit.selected != NO_SECTOR;
-}
-
-bool GetSelectedHeights(unsigned* floor, unsigned* ceiling)
-{
-    if (g_edit.selected == NO_SECTOR)
-        return false;
-    const Sector* s = &g_level.sectors[g_edit.selected];
-    *floor = s->floorHeight;
-    *ceiling = s->ceilingHeight;
-    return true;
-}
-
-void SetSelectedHeights(unsigned floor, unsigned ceiling)
-{
-    if (g_edit.selected == NO_SECTOR)
-        return;
-    Sector* s = &g_level.sectors[g_edit.selected];
-    s->floorHeight = static_cast<uint8_t>(floor & 0xFF);
-    s->ceilingHeight = static_cast<uint8_t>(ceiling & 0xFF);
 }
 
 void BeginSector(Level* level, uint32_t packedPosition)
@@ -87,21 +70,9 @@ void EndSector()
     g_edit.stretching = NO_SECTOR;
 }
 
-void ResetEditState()
-{
-    g_edit.selected = NO_SECTOR;
-    g_edit.stretching = NO_SECTOR;
-}
-
-void EnableSectorProperties(HWND window, bool enable)
-{
-    EnableMenuItem(GetMenu(window), IDM_SECTOR_PROPERTIES,
-                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
-}
-
 // The cursor stays inside the client area (its right and bottom edges
 // included) for as long as the button is held.
-static void ConfineCursor(HWND window)
+void ConfineCursor(HWND window)
 {
     RECT client;
     GetClientRect(window, &client);
@@ -112,6 +83,49 @@ static void ConfineCursor(HWND window)
     RECT clip;
     SetRect(&clip, topLeft.x, topLeft.y, bottomRight.x, bottomRight.y);
     ClipCursor(&clip);
+}
+
+// Ends a drag: on a release, or when the capture went elsewhere (a dialog,
+// another program), which would otherwise leave the cursor confined.
+void EndDrag(HWND window)
+{
+    g_edit.dragging = false;
+    ClipCursor(nullptr);
+    EndSector();
+    UpdateTitle(window);
+}
+
+}  // namespace
+
+bool GetSelectedHeights(unsigned* floor, unsigned* ceiling)
+{
+    if (g_edit.selected == NO_SECTOR)
+        return false;
+    const Sector* s = &g_level.sectors[g_edit.selected];
+    *floor = s->floorHeight;
+    *ceiling = s->ceilingHeight;
+    return true;
+}
+
+void SetSelectedHeights(unsigned floor, unsigned ceiling)
+{
+    if (g_edit.selected == NO_SECTOR)
+        return;
+    Sector* s = &g_level.sectors[g_edit.selected];
+    s->floorHeight = static_cast<uint8_t>(floor & 0xFF);
+    s->ceilingHeight = static_cast<uint8_t>(ceiling & 0xFF);
+}
+
+void ResetEditState()
+{
+    g_edit.selected = NO_SECTOR;
+    g_edit.stretching = NO_SECTOR;
+}
+
+void EnableSectorProperties(HWND window, bool enable)
+{
+    EnableMenuItem(GetMenu(window), IDM_SECTOR_PROPERTIES,
+                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 void OnLButtonDown(HWND window, LPARAM position)
@@ -135,16 +149,6 @@ void OnMouseMove(HWND window, WPARAM keys, LPARAM position)
         return;
     StretchSector(&g_level, g_edit.pressPoint, static_cast<uint32_t>(position));
     InvalidateView(window);
-}
-
-// Ends a drag: on a release, or when the capture went elsewhere (a dialog,
-// another program), which would otherwise leave the cursor confined.
-static void EndDrag(HWND window)
-{
-    g_edit.dragging = false;
-    ClipCursor(nullptr);
-    EndSector();
-    UpdateTitle(window);
 }
 
 void OnLButtonUp(HWND window)

@@ -18,12 +18,9 @@ struct EditState {
 
 extern EditState g_edit;  // one per process
 
-bool SelectSectorAt(Level* level, uint32_t packedPosition);
+// The heights of the selected sector, for Sector Properties.
 bool GetSelectedHeights(unsigned* floor, unsigned* ceiling);
 void SetSelectedHeights(unsigned floor, unsigned ceiling);
-void BeginSector(Level* level, uint32_t packedPosition);
-void StretchSector(Level* level, uint32_t pressPosition, uint32_t currentPosition);
-void EndSector();
 
 // Forgets the selection and any stretch in progress (the level was replaced).
 void ResetEditState();

@@ -3,7 +3,7 @@
 
 #include <string.h>
 
-#include "app.h"
+#include "main_window.h"
 
 std::string FormatTitle(const char* windowName, const char* fileName, int modified)
 {

@@ -1,7 +1,11 @@
 // The parts of the file layer that both implementations share.
 #include "file_layer.h"
 
-static FileStep g_fileFault = FILE_STEP_NONE;  // the save step tests make fail
+namespace {
+
+FileStep g_fileFault = FILE_STEP_NONE;  // the save step tests make fail
+
+}  // namespace
 
 void SetFileFault(FileStep step)
 {

@@ -11,7 +11,9 @@
 
 #include <string>
 
-static long RefuseRead(FileReadInfo* info, bool notRegular, int error)
+namespace {
+
+long RefuseRead(FileReadInfo* info, bool notRegular, int error)
 {
     if (info) {
         info->notRegular = notRegular;
@@ -19,6 +21,74 @@ static long RefuseRead(FileReadInfo* info, bool notRegular, int error)
     }
     return -1;
 }
+
+bool WriteAll(int fd, const unsigned char* data, size_t size)
+{
+    while (size > 0) {
+        ssize_t put = write(fd, data, size);
+        if (put < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data += put;
+        size -= static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// A name beside the target that no file has yet, so the new file never
+// replaces anything before it is complete.
+int CreateTemporaryBeside(const char* path, std::string* tempPath)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        *tempPath = TemporaryNameBeside(path, attempt, PATH_MAX - 1, NAME_MAX, "/");
+        int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
+        if (fd >= 0 || errno != EEXIST)
+            return fd;
+    }
+    return -1;
+}
+
+// The file a save replaces: path itself, or, where path is a symbolic link,
+// the file at the end of its links, so the link stays and the level it
+// points at gets the new contents. False for a loop of links.
+bool ResolveSaveTarget(const char* path, std::string* target)
+{
+    *target = path;
+    for (int hop = 0; hop < 40; hop++) {
+        struct stat info;
+        if (lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
+            return true;
+        char link[PATH_MAX];
+        ssize_t length = readlink(target->c_str(), link, sizeof link);
+        if (length <= 0 || static_cast<size_t>(length) == sizeof link)
+            return false;
+        std::string next(link, static_cast<size_t>(length));
+        size_t slash = target->find_last_of('/');
+        if (next[0] != '/' && slash != std::string::npos)
+            next = target->substr(0, slash + 1) + next;
+        *target = next;
+    }
+    return false;
+}
+
+// An existing target is replaced only when it is a regular file the caller
+// may write. Root passes every permission check, so for root the mode bits
+// decide: a level that nobody may write (chmod a-w) is kept.
+bool MayReplace(const std::string& target, struct stat* old, bool* exists)
+{
+    *exists = stat(target.c_str(), old) == 0;
+    if (!*exists)
+        return errno == ENOENT;
+    if (!S_ISREG(old->st_mode))
+        return false;
+    if (geteuid() == 0)
+        return (old->st_mode & 0222) != 0;
+    return faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+}  // namespace
 
 long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, FileReadInfo* info)
 {
@@ -60,72 +130,6 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
         info->size = total < capacity || statSize < total ? total : statSize;
     }
     return static_cast<long>(total);
-}
-
-static bool WriteAll(int fd, const unsigned char* data, size_t size)
-{
-    while (size > 0) {
-        ssize_t put = write(fd, data, size);
-        if (put < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data += put;
-        size -= static_cast<size_t>(put);
-    }
-    return true;
-}
-
-// A name beside the target that no file has yet, so the new file never
-// replaces anything before it is complete.
-static int CreateTemporaryBeside(const char* path, std::string* tempPath)
-{
-    for (int attempt = 0; attempt < 100; attempt++) {
-        *tempPath = TemporaryNameBeside(path, attempt, PATH_MAX - 1, NAME_MAX, "/");
-        int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
-        if (fd >= 0 || errno != EEXIST)
-            return fd;
-    }
-    return -1;
-}
-
-// The file a save replaces: path itself, or, where path is a symbolic link,
-// the file at the end of its links, so the link stays and the level it
-// points at gets the new contents. False for a loop of links.
-static bool ResolveSaveTarget(const char* path, std::string* target)
-{
-    *target = path;
-    for (int hop = 0; hop < 40; hop++) {
-        struct stat info;
-        if (lstat(target->c_str(), &info) != 0 || !S_ISLNK(info.st_mode))
-            return true;
-        char link[PATH_MAX];
-        ssize_t length = readlink(target->c_str(), link, sizeof link);
-        if (length <= 0 || static_cast<size_t>(length) == sizeof link)
-            return false;
-        std::string next(link, static_cast<size_t>(length));
-        size_t slash = target->find_last_of('/');
-        if (next[0] != '/' && slash != std::string::npos)
-            next = target->substr(0, slash + 1) + next;
-        *target = next;
-    }
-    return false;
-}
-
-// An existing target is replaced only when it is a regular file the caller
-// may write. Root passes every permission check, so for root the mode bits
-// decide: a level that nobody may write (chmod a-w) is kept.
-static bool MayReplace(const std::string& target, struct stat* old, bool* exists)
-{
-    *exists = stat(target.c_str(), old) == 0;
-    if (!*exists)
-        return errno == ENOENT;
-    if (!S_ISREG(old->st_mode))
-        return false;
-    if (geteuid() == 0)
-        return (old->st_mode & 0222) != 0;
-    return faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
 }
 
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)

@@ -9,8 +9,10 @@
 
 #include <string>
 
+namespace {
+
 // The system's text for an error code, without its closing period and line end.
-static std::string DescribeSystemError(DWORD error)
+std::string DescribeSystemError(DWORD error)
 {
     char text[256];
     DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
@@ -20,7 +22,7 @@ static std::string DescribeSystemError(DWORD error)
     return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
 }
 
-static long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
+long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
 {
     if (info) {
         info->notRegular = notRegular;
@@ -28,6 +30,23 @@ static long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
     }
     return -1;
 }
+
+// A name beside the target that no file has yet, so the new file never
+// replaces anything before it is complete.
+HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
+{
+    for (int attempt = 0; attempt < 100; attempt++) {
+        // MAX_PATH counts the terminator; one name has at most 255 characters.
+        *tempPath = TemporaryNameBeside(path, attempt, MAX_PATH - 1, 255, "\\/");
+        HANDLE file = CreateFileA(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
+            return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+}  // namespace
 
 long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, FileReadInfo* info)
 {
@@ -63,21 +82,6 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
         info->size = got < capacity || fileSize < got ? got : fileSize;
     }
     return static_cast<long>(got);
-}
-
-// A name beside the target that no file has yet, so the new file never
-// replaces anything before it is complete.
-static HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
-{
-    for (int attempt = 0; attempt < 100; attempt++) {
-        // MAX_PATH counts the terminator; one name has at most 255 characters.
-        *tempPath = TemporaryNameBeside(path, attempt, MAX_PATH - 1, 255, "\\/");
-        HANDLE file = CreateFileA(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
-                                  CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
-            return file;
-    }
-    return INVALID_HANDLE_VALUE;
 }
 
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)

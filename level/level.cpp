@@ -6,6 +6,15 @@
 static_assert(sizeof(Sector) == 10, "a sector record is ten bytes");
 static_assert(sizeof(Portal) == 10, "a portal record is ten bytes");
 
+namespace {
+
+bool SectorContains(const Sector* s, int column, int row)
+{
+    return s->left <= column && column < s->right && s->top <= row && row < s->bottom;
+}
+
+}  // namespace
+
 Level NewLevel()
 {
     Level level;
@@ -30,11 +39,6 @@ int SetLevelFileName(Level* level, const char* path)
     free(level->fileName);
     level->fileName = copy;
     return 0;
-}
-
-static bool SectorContains(const Sector* s, int column, int row)
-{
-    return s->left <= column && column < s->right && s->top <= row && row < s->bottom;
 }
 
 int FindSectorAt(const Level* level, int column, int row)

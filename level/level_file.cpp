@@ -10,7 +10,7 @@ namespace {
 
 // The reader takes the header and every sector record a file may hold, and
 // never the portals, which are rebuilt before each save.
-const size_t kReadCapacity = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * MAX_SECTORS;
+const size_t READ_CAPACITY = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * MAX_SECTORS;
 
 void WriteWarningToStderr(const char* text)
 {
@@ -140,10 +140,10 @@ int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
 
 int LoadLevel(Level* level, const char* path)
 {
-    unsigned char* buffer = static_cast<unsigned char*>(malloc(kReadCapacity));
+    unsigned char* buffer = static_cast<unsigned char*>(malloc(READ_CAPACITY));
     if (!buffer)
         return -1;
-    long got = ReadFilePrefix(path, buffer, kReadCapacity);
+    long got = ReadFilePrefix(path, buffer, READ_CAPACITY);
     if (got < 0) {
         free(buffer);
         return -1;

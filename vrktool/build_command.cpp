@@ -20,21 +20,21 @@ namespace {
 
 // The document of the largest level is about 150 kilobytes; spaces aside,
 // nothing bigger can be one.
-const size_t kLargestDocument = 16u << 20;
+const size_t LARGEST_DOCUMENT = 16u << 20;
 
 // A named document, read through the file layer like every level file: a
 // regular file only, never waited on.
 bool ReadDocument(const char* path, std::vector<unsigned char>* bytes, std::string* error)
 {
-    bytes->resize(kLargestDocument + 1);
+    bytes->resize(LARGEST_DOCUMENT + 1);
     FileReadInfo info;
     long got = ReadFilePrefix(path, bytes->data(), bytes->size(), &info);
     bytes->resize(got > 0 ? static_cast<size_t>(got) : 0);
     if (got < 0)
         *error = info.reason;
-    else if (bytes->size() > kLargestDocument)
+    else if (bytes->size() > LARGEST_DOCUMENT)
         *error = "larger than any level document";
-    return got >= 0 && bytes->size() <= kLargestDocument;
+    return got >= 0 && bytes->size() <= LARGEST_DOCUMENT;
 }
 
 // Standard input as bytes: in binary mode on Windows too, so a Ctrl+Z or
@@ -49,7 +49,7 @@ bool ReadStandardInput(std::vector<unsigned char>* bytes, std::string* error)
     size_t got;
     while ((got = fread(chunk, 1, sizeof chunk, stdin)) > 0) {
         bytes->insert(bytes->end(), chunk, chunk + got);
-        if (bytes->size() > kLargestDocument) {
+        if (bytes->size() > LARGEST_DOCUMENT) {
             *error = "larger than any level document";
             return false;
         }

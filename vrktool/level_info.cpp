@@ -3,22 +3,24 @@
 #include "level_file.h"
 #include "level_image.h"
 
-static unsigned long MissingFrom(const LevelImage& image)
+namespace {
+
+unsigned long MissingFrom(const LevelImage& image)
 {
     return static_cast<unsigned long>(image.hasHeader ? image.claimedSize : static_cast<size_t>(LEVEL_HEADER_SIZE));
 }
 
-static unsigned long long TrailingBytes(const LevelImage& image)
+unsigned long long TrailingBytes(const LevelImage& image)
 {
     return image.hasHeader && image.size > image.claimedSize ? image.size - image.claimedSize : 0;
 }
 
-static bool IsTruncated(const LevelImage& image)
+bool IsTruncated(const LevelImage& image)
 {
     return !image.hasHeader || image.size < image.claimedSize;
 }
 
-static void PrintText(FILE* out, const LevelImage& image)
+void PrintText(FILE* out, const LevelImage& image)
 {
     fprintf(out, "size %llu\n", static_cast<unsigned long long>(image.size));
     if (image.hasHeader) {
@@ -40,6 +42,8 @@ static void PrintText(FILE* out, const LevelImage& image)
     if (TrailingBytes(image))
         fprintf(out, "trailing bytes %llu\n", TrailingBytes(image));
 }
+
+}  // namespace
 
 void PrintLevelInfo(FILE* out, const unsigned char* bytes, size_t available, uint64_t fileSize)
 {

@@ -19,14 +19,14 @@ struct DocumentError {
 };
 
 // The deepest a level document goes: the document, a table, a record.
-const size_t kDeepest = 3;
+const size_t DEEPEST_NESTING = 3;
 
 // More lines than this only repeat the same mistake.
-const size_t kMostProblems = 20;
+const size_t MOST_PROBLEMS = 20;
 
-const char* const kSectorFields[] = {"left", "top", "right", "bottom", "floorHeight", "ceilingHeight"};
-const char* const kPortalFields[] = {"offsetX", "offsetY", "length", "sector", "twin"};
-const char* const kDocumentFields[] = {"size", "version", "startX", "startY", "sectorCount", "portalCount",
+const char* const SECTOR_FIELDS[] = {"left", "top", "right", "bottom", "floorHeight", "ceilingHeight"};
+const char* const PORTAL_FIELDS[] = {"offsetX", "offsetY", "length", "sector", "twin"};
+const char* const DOCUMENT_FIELDS[] = {"size", "version", "startX", "startY", "sectorCount", "portalCount",
                                        "sectors", "portals", "truncated", "trailingBytes"};
 
 // A record on one line: {"left": 0, "top": 0}.
@@ -109,7 +109,7 @@ public:
         switch (event) {
         case Json::parse_event_t::object_start:
         case Json::parse_event_t::array_start: {
-            if (frames_.size() == kDeepest)
+            if (frames_.size() == DEEPEST_NESTING)
                 throw DocumentError{ChildPlace() + ": nested deeper than a level document goes"};
             Frame frame{event == Json::parse_event_t::array_start, "", 0, {}, ""};
             if (!frames_.empty())
@@ -167,7 +167,7 @@ public:
 
     void Add(const std::string& place, const std::string& why)
     {
-        if (problems_->size() < kMostProblems)
+        if (problems_->size() < MOST_PROBLEMS)
             problems_->push_back(place + ": " + why);
         else
             more_++;
@@ -255,7 +255,7 @@ void TakeSectors(const Json& table, Checker* checker, Level* level)
 {
     for (size_t i = 0; i < table.size(); i++) {
         unsigned v[6] = {};
-        checker->TakeRecord(table[i], Element("sectors", i), kSectorFields, 6, 4, v);
+        checker->TakeRecord(table[i], Element("sectors", i), SECTOR_FIELDS, 6, 4, v);
         level->sectors[i] = Sector{static_cast<uint16_t>(v[0]), static_cast<uint16_t>(v[1]),
                                    static_cast<uint16_t>(v[2]), static_cast<uint16_t>(v[3]),
                                    static_cast<uint8_t>(v[4]), static_cast<uint8_t>(v[5])};
@@ -267,7 +267,7 @@ void TakePortals(const Json& table, Checker* checker, Level* level)
 {
     for (size_t i = 0; i < table.size(); i++) {
         unsigned v[5] = {};
-        checker->TakeRecord(table[i], Element("portals", i), kPortalFields, 5, 5, v);
+        checker->TakeRecord(table[i], Element("portals", i), PORTAL_FIELDS, 5, 5, v);
         level->portals[i] = Portal{static_cast<uint16_t>(v[0]), static_cast<uint16_t>(v[1]),
                                    static_cast<uint16_t>(v[2]), static_cast<uint16_t>(v[3]),
                                    static_cast<uint16_t>(v[4])};
@@ -371,7 +371,7 @@ bool BuildLevelFromJson(const char* text, size_t size, Level* level, JsonBuild* 
     static Level built;  // filled here, copied to level only when whole
     built = NewLevel();
     Checker checker(problems);
-    checker.RefuseUnknownKeys(document, "", kDocumentFields, sizeof kDocumentFields / sizeof *kDocumentFields);
+    checker.RefuseUnknownKeys(document, "", DOCUMENT_FIELDS, sizeof DOCUMENT_FIELDS / sizeof *DOCUMENT_FIELDS);
     unsigned version = 0, startX = 0, startY = 0;
     checker.TakeNumber(document, "", "version", 255, &version);
     checker.TakeNumber(document, "", "startX", 65535, &startX);

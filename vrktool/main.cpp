@@ -24,7 +24,7 @@
 
 namespace {
 
-const char kUsage[] =
+const char USAGE_TEXT[] =
     "usage: vrktool info FILE [--json]     print every field and record of a level file\n"
     "       vrktool check FILE...          report problems, one line each; exit 0 none, 1 some, 2 unreadable\n"
     "       vrktool portals FILE [-o OUT]  rebuild the portals and save in place or to OUT\n"
@@ -37,19 +37,19 @@ const char kUsage[] =
 // The largest file a level can be: the header and 65535 records of each
 // kind. A file is read to one byte past that, so anything beyond the level
 // shows as trailing bytes without reading it all.
-const size_t kLargestLevel = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (65535 + 65535);
+const size_t LARGEST_LEVEL = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (65535 + 65535);
 
 }  // namespace
 
 int ShowUsage()
 {
-    fputs(kUsage, stderr);
+    fputs(USAGE_TEXT, stderr);
     return 2;
 }
 
 bool ReadLevelFile(const char* path, LevelFileBytes* file)
 {
-    file->bytes.resize(kLargestLevel + 1);
+    file->bytes.resize(LARGEST_LEVEL + 1);
     long got = ReadFilePrefix(path, file->bytes.data(), file->bytes.size(), &file->info);
     file->bytes.resize(got > 0 ? static_cast<size_t>(got) : 0);
     return got >= 0;
@@ -226,7 +226,7 @@ int RunCommand(int argc, char** argv)
         return ShowUsage();
     std::string command = argv[1];
     if (command == "-h" || command == "--help" || command == "help") {
-        fputs(kUsage, stdout);
+        fputs(USAGE_TEXT, stdout);
         return 0;
     }
     if (command == "--version") {

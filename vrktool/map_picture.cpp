@@ -4,7 +4,7 @@ namespace {
 
 // A one-pixel cosmetic pen fills a 16 x 16 ellipse this way, the same at
 // every position: 'R' outline, 'G' interior, '.' left as it was.
-const char kStartDisc[CELL_SIZE][CELL_SIZE + 1] = {
+const char START_DISC[CELL_SIZE][CELL_SIZE + 1] = {
     ".....RRRRRR.....",
     "....RGGGGGGR....",
     "..RRGGGGGGGGRR..",
@@ -79,7 +79,7 @@ void DrawStartDisc(MapPicture* picture, unsigned column, unsigned row)
     long top = row * long(CELL_SIZE);
     for (int y = 0; y < CELL_SIZE; y++) {
         for (int x = 0; x < CELL_SIZE; x++) {
-            char c = kStartDisc[y][x];
+            char c = START_DISC[y][x];
             if (c != '.')
                 FillBox(picture, left + x, top + y, left + x + 1, top + y + 1,
                         c == 'R' ? MAP_SECTOR_COLOUR : MAP_START_COLOUR);

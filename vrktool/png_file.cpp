@@ -9,12 +9,16 @@
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb/stb_image_write.h>
 
-static void AppendBytes(void* context, void* data, int size)
+namespace {
+
+void AppendBytes(void* context, void* data, int size)
 {
     auto* png = static_cast<std::vector<unsigned char>*>(context);
     auto* bytes = static_cast<unsigned char*>(data);
     png->insert(png->end(), bytes, bytes + size);
 }
+
+}  // namespace
 
 bool EncodePng(const MapPicture& picture, std::vector<unsigned char>* png)
 {

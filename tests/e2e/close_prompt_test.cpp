@@ -25,49 +25,53 @@ protected:
     }
 };
 
-static const Bytes kLoaded = MakeLevelFile(3, 3, {{0, 0, 2, 2, 50, 60}});
-static const Bytes kLoadedPlusSectorAt5x0 =
+namespace {
+
+const Bytes LOADED_LEVEL = MakeLevelFile(3, 3, {{0, 0, 2, 2, 50, 60}});
+const Bytes LOADED_PLUS_SECTOR_AT_5X0 =
     MakeLevelFile(3, 3, {{0, 0, 2, 2, 50, 60}, {5, 0, 6, 1, 128, 132}});
+
+}  // namespace
 
 TEST_F(CloseRequest, UnmodifiedLevelClosesWithoutQuestion)
 {
-    StartWithFile("calm.vrk", kLoaded);
+    StartWithFile("calm.vrk", LOADED_LEVEL);
     ExpectExitAfter(true);
-    ExpectFileBytes(PathOf("calm.vrk"), kLoaded);
+    ExpectFileBytes(PathOf("calm.vrk"), LOADED_LEVEL);
 }
 
 TEST_F(CloseRequest, CancelKeepsWindowAndChanges)
 {
-    StartWithFile("keep.vrk", kLoaded);
+    StartWithFile("keep.vrk", LOADED_LEVEL);
     AddSectorAt(5, 0);
     ExpectTitle("keep.vrk", true);
     Close();
     AnswerQuestion(IDCANCEL);
     ExpectStillOpen("keep.vrk");
-    ExpectFileBytes(PathOf("keep.vrk"), kLoaded);
+    ExpectFileBytes(PathOf("keep.vrk"), LOADED_LEVEL);
 
     // The edit is still there to be saved.
-    SaveAndExpectFile("keep.vrk", kLoadedPlusSectorAt5x0);
+    SaveAndExpectFile("keep.vrk", LOADED_PLUS_SECTOR_AT_5X0);
 }
 
 TEST_F(CloseRequest, NoClosesWithoutWriting)
 {
-    StartWithFile("drop.vrk", kLoaded);
+    StartWithFile("drop.vrk", LOADED_LEVEL);
     AddSectorAt(5, 0);
     Close();
     AnswerQuestion(IDNO);
     ExpectExitAfter(false);
-    ExpectFileBytes(PathOf("drop.vrk"), kLoaded);
+    ExpectFileBytes(PathOf("drop.vrk"), LOADED_LEVEL);
 }
 
 TEST_F(CloseRequest, YesSavesToRememberedPathThenCloses)
 {
-    StartWithFile("save.vrk", kLoaded);
+    StartWithFile("save.vrk", LOADED_LEVEL);
     AddSectorAt(5, 0);
     Close();
     AnswerQuestion(IDYES);
     ExpectExitAfter(false);
-    ExpectFileBytes(PathOf("save.vrk"), kLoadedPlusSectorAt5x0);
+    ExpectFileBytes(PathOf("save.vrk"), LOADED_PLUS_SECTOR_AT_5X0);
 }
 
 TEST_F(CloseRequest, YesOnUntitledLevelCancelledSaveKeepsWindowOpen)
@@ -91,7 +95,7 @@ TEST_F(CloseRequest, YesWithFailedWriteKeepsWindowOpen)
 {
     std::string sub = PathOf("vanishing");
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(sub + "\\level.vrk", kLoaded));
+    ASSERT_TRUE(WriteFileBytes(sub + "\\level.vrk", LOADED_LEVEL));
     Start("\"" + sub + "\\level.vrk\"");
     AddSectorAt(5, 0);
     ExpectTitle("level.vrk", true);
@@ -104,13 +108,13 @@ TEST_F(CloseRequest, YesWithFailedWriteKeepsWindowOpen)
 
     // The work is not lost: Save As puts it elsewhere.
     SaveThroughDialog(IDM_FILE_SAVE_AS, "elsewhere.vrk");
-    ExpectFileBytes(PathOf("elsewhere.vrk"), kLoadedPlusSectorAt5x0);
+    ExpectFileBytes(PathOf("elsewhere.vrk"), LOADED_PLUS_SECTOR_AT_5X0);
     ExpectExitAfter(true);
 }
 
 TEST_F(CloseRequest, RightClickAloneIsAChangeToAskAbout)
 {
-    StartWithFile("start.vrk", kLoaded);
+    StartWithFile("start.vrk", LOADED_LEVEL);
     ASSERT_TRUE(RightClickAt(editor_.window, 17, 31));
     ExpectTitle("start.vrk", true);
     Close();
@@ -127,7 +131,9 @@ struct SessionQuery {
     BOOL answered;
 };
 
-static DWORD WINAPI SendSessionQuery(void* param)
+namespace {
+
+DWORD WINAPI SendSessionQuery(void* param)
 {
     SessionQuery* query = static_cast<SessionQuery*>(param);
     query->answered = SendMessageTimeoutA(query->window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
@@ -135,11 +141,13 @@ static DWORD WINAPI SendSessionQuery(void* param)
     return 0;
 }
 
+}  // namespace
+
 // Logging off asks about unsaved changes as closing does, and lets the
 // session end only when nothing is lost; the window itself stays.
 TEST_F(CloseRequest, SessionEndAsksAndAllowsItOnlyWhenNothingIsLost)
 {
-    StartWithFile("session.vrk", kLoaded);
+    StartWithFile("session.vrk", LOADED_LEVEL);
     // answer 0: no question is expected.
     auto querySession = [this](int answer, bool saveDialogCancelled) -> DWORD_PTR {
         SessionQuery query = {editor_.window, 1234, FALSE};
@@ -165,10 +173,10 @@ TEST_F(CloseRequest, SessionEndAsksAndAllowsItOnlyWhenNothingIsLost)
     ExpectTitle("session.vrk", true);
     EXPECT_EQ(querySession(IDNO, false), 1u) << "No lets the session end";
     ExpectTitle("session.vrk", true);
-    ExpectFileBytes(PathOf("session.vrk"), kLoaded);
+    ExpectFileBytes(PathOf("session.vrk"), LOADED_LEVEL);
     EXPECT_EQ(querySession(IDYES, false), 1u) << "Yes and a completed save";
     ExpectTitle("session.vrk", false);
-    ExpectFileBytes(PathOf("session.vrk"), kLoadedPlusSectorAt5x0);
+    ExpectFileBytes(PathOf("session.vrk"), LOADED_PLUS_SECTOR_AT_5X0);
 
     // A save that does not complete refuses.
     PostCommand(editor_.window, IDM_FILE_NEW);
@@ -180,16 +188,18 @@ TEST_F(CloseRequest, SessionEndAsksAndAllowsItOnlyWhenNothingIsLost)
 
 TEST_F(CloseRequest, FileExitClosesAtOnceEvenWithChanges)
 {
-    StartWithFile("exit.vrk", kLoaded);
+    StartWithFile("exit.vrk", LOADED_LEVEL);
     AddSectorAt(5, 0);
     ExpectTitle("exit.vrk", true);
     PostCommand(editor_.window, IDM_EXIT);
     ExpectExitAfter(false);
-    ExpectFileBytes(PathOf("exit.vrk"), kLoaded);
+    ExpectFileBytes(PathOf("exit.vrk"), LOADED_LEVEL);
 }
 
+namespace {
+
 // Starts a thread in the editor that loads the library at `path`.
-static bool LoadLibraryInEditor(const EditorProcess& editor, const std::string& path)
+bool LoadLibraryInEditor(const EditorProcess& editor, const std::string& path)
 {
     HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
                                      PROCESS_VM_WRITE | PROCESS_VM_READ,
@@ -209,11 +219,13 @@ static bool LoadLibraryInEditor(const EditorProcess& editor, const std::string& 
     return thread != nullptr;
 }
 
+}  // namespace
+
 // Once its window is gone the editor ends, even while another of its
 // threads is inside the system's library loader.
 TEST_F(CloseRequest, EndsEvenWhileAThreadHoldsTheLibraryLoader)
 {
-    StartWithFile("calm.vrk", kLoaded);
+    StartWithFile("calm.vrk", LOADED_LEVEL);
     char name[64];
     snprintf(name, sizeof name, "QuillmarchLoaderHeld-%lu", static_cast<unsigned long>(editor_.processId));
     HANDLE held = CreateEventA(nullptr, TRUE, FALSE, name);

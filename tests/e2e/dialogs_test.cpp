@@ -81,17 +81,21 @@ struct AcceptedHeights {
     unsigned storedCeiling;
 };
 
-static const AcceptedHeights kAccepted[] = {
+namespace {
+
+const AcceptedHeights ACCEPTED_HEIGHTS[] = {
     {"200", "7", 200, 7},
     {"", "", 0, 0},
     {"0", "255", 0, 255},
     {"010", "", 10, 0},
 };
 
+}  // namespace
+
 TEST_F(SectorProperties, OkStoresHeightsAndMarksModified)
 {
     StartWithSelectedSector(10, 20);
-    for (const AcceptedHeights& c : kAccepted) {
+    for (const AcceptedHeights& c : ACCEPTED_HEIGHTS) {
         SCOPED_TRACE(std::string("floor \"") + c.floor + "\", ceiling \"" + c.ceiling + "\"");
         HWND dialog = OpenDialog();
         ASSERT_NE(dialog, nullptr);
@@ -133,7 +137,9 @@ struct RefusedHeights {
     const char* message;
 };
 
-static const RefusedHeights kRefused[] = {
+namespace {
+
+const RefusedHeights REFUSED_HEIGHTS[] = {
     {"300", "20", IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255."},
     {"10", "256", IDC_CEILING_HEIGHT, "The ceiling height must be a number from 0 to 255."},
     {"99999999999", "20", IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255."},
@@ -143,10 +149,12 @@ static const RefusedHeights kRefused[] = {
      "The ceiling height must be a number from 0 to 255."},
 };
 
+}  // namespace
+
 TEST_F(SectorProperties, HeightAbove255IsRefusedAndDialogStays)
 {
     StartWithSelectedSector(10, 20);
-    for (const RefusedHeights& c : kRefused) {
+    for (const RefusedHeights& c : REFUSED_HEIGHTS) {
         SCOPED_TRACE(std::string("floor \"") + c.floor + "\", ceiling \"" + c.ceiling + "\"");
         HWND dialog = OpenDialog();
         ASSERT_NE(dialog, nullptr);

@@ -12,28 +12,32 @@ protected:
     }
 };
 
-static const Bytes kFirst = MakeLevelFile(2, 2, {{0, 0, 3, 1, 11, 22}});
-static const Bytes kSecond = MakeLevelFile(4, 4, {{5, 5, 6, 6, 33, 44}});
+namespace {
+
+const Bytes FIRST_LEVEL = MakeLevelFile(2, 2, {{0, 0, 3, 1, 11, 22}});
+const Bytes SECOND_LEVEL = MakeLevelFile(4, 4, {{5, 5, 6, 6, 33, 44}});
+
+}  // namespace
 
 TEST_F(DroppedFiles, DroppedFileIsLoaded)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("first.vrk"), kFirst));
+    ASSERT_TRUE(WriteFileBytes(PathOf("first.vrk"), FIRST_LEVEL));
     Start();
     Drop({PathOf("first.vrk")});
     ExpectTitle("first.vrk", false);
     ExpectNoDialog();
-    SaveAndExpectFile("first.vrk", kFirst);
+    SaveAndExpectFile("first.vrk", FIRST_LEVEL);
 }
 
 TEST_F(DroppedFiles, OnlyFirstOfSeveralIsLoaded)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("first.vrk"), kFirst));
-    ASSERT_TRUE(WriteFileBytes(PathOf("second.vrk"), kSecond));
+    ASSERT_TRUE(WriteFileBytes(PathOf("first.vrk"), FIRST_LEVEL));
+    ASSERT_TRUE(WriteFileBytes(PathOf("second.vrk"), SECOND_LEVEL));
     Start();
     Drop({PathOf("first.vrk"), PathOf("second.vrk")});
     ExpectTitle("first.vrk", false);
     SaveThroughDialog(IDM_FILE_SAVE_AS, "out.vrk");
-    ExpectFileBytes(PathOf("out.vrk"), kFirst);
+    ExpectFileBytes(PathOf("out.vrk"), FIRST_LEVEL);
 }
 
 // While the version warning is up the map takes no edit, which the load
@@ -52,20 +56,20 @@ TEST_F(DroppedFiles, VersionWarningBlocksTheWindowThenFileLoads)
 
 TEST_F(DroppedFiles, UnreadableFileShowsErrorAndKeepsLevel)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("kept.vrk"), kSecond));
+    ASSERT_TRUE(WriteFileBytes(PathOf("kept.vrk"), SECOND_LEVEL));
     Start("\"" + PathOf("kept.vrk") + "\"");
     Drop({PathOf("missing.vrk")});
     AnswerBox("Error", "Unable to read level from file.", IDOK);
     ExpectNoDialog();
     ExpectTitle("kept.vrk", false);
-    SaveAndExpectFile("kept.vrk", kSecond);
+    SaveAndExpectFile("kept.vrk", SECOND_LEVEL);
 }
 
 TEST_F(DroppedFiles, PathLongerThan128CharactersIsTakenWhole)
 {
     std::string name = std::string(150, 'x') + ".vrk";
     ASSERT_GT(PathOf(name).size(), 128u);
-    ASSERT_TRUE(WriteFileBytes(PathOf(name), kFirst)) << "cannot write " << PathOf(name);
+    ASSERT_TRUE(WriteFileBytes(PathOf(name), FIRST_LEVEL)) << "cannot write " << PathOf(name);
     Start();
     Drop({PathOf(name)});
     ExpectTitle(name, false);

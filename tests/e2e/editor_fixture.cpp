@@ -3,11 +3,15 @@
 
 #include "resource.h"
 
-static void PutU16(Bytes* bytes, unsigned value)
+namespace {
+
+void PutU16(Bytes* bytes, unsigned value)
 {
     bytes->push_back(static_cast<unsigned char>(value & 0xFF));
     bytes->push_back(static_cast<unsigned char>(value >> 8));
 }
+
+}  // namespace
 
 Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSector>& sectors,
                     const std::vector<FilePortal>& portals, unsigned version)
@@ -36,7 +40,7 @@ Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSect
     return bytes;
 }
 
-const Bytes kEmptyLevelFile = {2, 0, 0, 0, 0, 0, 0, 0, 0};
+const Bytes EMPTY_LEVEL_FILE = {2, 0, 0, 0, 0, 0, 0, 0, 0};
 
 std::string ExpectedTitle(const std::string& name, bool modified)
 {
@@ -80,8 +84,10 @@ void EditorTest::ExpectTitle(const std::string& name, bool modified)
         << "title: expected \"" << expected << "\", got \"" << seen << "\"";
 }
 
+namespace {
+
 // Checks the caption and text of a box that was found, and answers it.
-static void CheckAndAnswer(HWND box, const char* caption, const char* text, int button)
+void CheckAndAnswer(HWND box, const char* caption, const char* text, int button)
 {
     ASSERT_NE(box, nullptr) << "no box with the caption \"" << caption << "\" appeared";
     EXPECT_EQ(GetWindowTitle(box), caption) << "caption of the box";
@@ -91,6 +97,8 @@ static void CheckAndAnswer(HWND box, const char* caption, const char* text, int 
     PressDialogButton(box, button);
     EXPECT_TRUE(WaitForWindowGone(box)) << "the box \"" << caption << "\" did not close";
 }
+
+}  // namespace
 
 void EditorTest::AnswerBox(const char* caption, const char* text, int button)
 {
@@ -150,8 +158,10 @@ void EditorTest::ExpectFileBytes(const std::string& path, const Bytes& expected)
     EXPECT_EQ(FormatBytes(actual), FormatBytes(expected)) << "bytes of " << path;
 }
 
+namespace {
+
 // A client point of the window that the box does not cover.
-static POINT PointBesideBox(HWND window, HWND box)
+POINT PointBesideBox(HWND window, HWND box)
 {
     RECT client, covered;
     GetClientRect(window, &client);
@@ -168,6 +178,8 @@ static POINT PointBesideBox(HWND window, HWND box)
     }
     return corners[0];
 }
+
+}  // namespace
 
 void EditorTest::ExpectLoadWarningBlocksTheWindow(const char* text)
 {

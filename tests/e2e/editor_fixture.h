@@ -24,7 +24,7 @@ Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSect
                     const std::vector<FilePortal>& portals = {}, unsigned version = 2);
 
 // A fresh level as saved: version 2 and nothing else.
-extern const Bytes kEmptyLevelFile;
+extern const Bytes EMPTY_LEVEL_FILE;
 
 // "Quillmarch - name *" as the editor shows it.
 std::string ExpectedTitle(const std::string& name, bool modified);

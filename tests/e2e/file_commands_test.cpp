@@ -8,8 +8,12 @@
 
 class FileCommands : public EditorTest {};
 
+namespace {
+
 // One default sector at cell (2, 3), start cell (0, 0), no portals.
-static const Bytes kOneSectorAt2x3 = MakeLevelFile(0, 0, {{2, 3, 3, 4, 128, 132}});
+const Bytes ONE_SECTOR_AT_2X3 = MakeLevelFile(0, 0, {{2, 3, 3, 4, 128, 132}});
+
+}  // namespace
 
 TEST_F(FileCommands, SaveOnNewLevelAsksForNameAddsExtensionAndWrites)
 {
@@ -20,7 +24,7 @@ TEST_F(FileCommands, SaveOnNewLevelAsksForNameAddsExtensionAndWrites)
     PostCommand(editor_.window, IDM_FILE_SAVE);
     ChooseInFileDialog(PathOf("hall"));
     ExpectTitle("hall.vrk", false);
-    ExpectFileBytes(PathOf("hall.vrk"), kOneSectorAt2x3);
+    ExpectFileBytes(PathOf("hall.vrk"), ONE_SECTOR_AT_2X3);
     EXPECT_FALSE(FileExists(PathOf("hall"))) << "a file without the extension was written";
 }
 
@@ -28,7 +32,7 @@ TEST_F(FileCommands, FreshLevelSavedAtOnceIsNineBytes)
 {
     Start();
     SaveThroughDialog(IDM_FILE_SAVE_AS, "empty.vrk");
-    ExpectFileBytes(PathOf("empty.vrk"), kEmptyLevelFile);
+    ExpectFileBytes(PathOf("empty.vrk"), EMPTY_LEVEL_FILE);
 }
 
 TEST_F(FileCommands, SaveOnLoadedLevelWritesBackWithoutDialog)
@@ -108,12 +112,12 @@ TEST_F(FileCommands, SaveAsOverExistingFileAsksFirst)
     ASSERT_NE(question, nullptr) << "no question the second time";
     PressDialogButton(question, IDYES);
     ExpectTitle("taken.vrk", false);
-    ExpectFileBytes(PathOf("taken.vrk"), kOneSectorAt2x3);
+    ExpectFileBytes(PathOf("taken.vrk"), ONE_SECTOR_AT_2X3);
 }
 
 TEST_F(FileCommands, OpenLoadsChosenFile)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("other.vrk"), kOneSectorAt2x3));
+    ASSERT_TRUE(WriteFileBytes(PathOf("other.vrk"), ONE_SECTOR_AT_2X3));
     Start();
     PostCommand(editor_.window, IDM_FILE_OPEN);
     ChooseInFileDialog(PathOf("other.vrk"));
@@ -121,7 +125,7 @@ TEST_F(FileCommands, OpenLoadsChosenFile)
 
     // What was loaded is what is saved back (with the portals rebuilt: none).
     SaveThroughDialog(IDM_FILE_SAVE_AS, "copy.vrk");
-    ExpectFileBytes(PathOf("copy.vrk"), kOneSectorAt2x3);
+    ExpectFileBytes(PathOf("copy.vrk"), ONE_SECTOR_AT_2X3);
 }
 
 // While the loader's warnings are up the map takes no edit; after the
@@ -148,15 +152,19 @@ TEST_F(FileCommands, OpenWarningsBlockTheWindow)
     SaveAndExpectFile("v1.vrk", old);
 }
 
+namespace {
+
 // Browses the file dialog into a folder: the folder typed as the name, and
 // OK sent, so the dialog has gone there once the call returns.
-static void BrowseFileDialogTo(HWND dialog, const std::string& folder)
+void BrowseFileDialogTo(HWND dialog, const std::string& folder)
 {
     SetDlgItemString(dialog, FILE_NAME_FIELD, folder);
     DWORD_PTR result = 0;
     SendMessageTimeoutA(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0, SMTO_ABORTIFHUNG,
                         DRIVER_TIMEOUT_MS, &result);
 }
+
+}  // namespace
 
 // The Open and Save dialogs leave the process's current folder as they
 // found it, also when the user browsed elsewhere: a relative remembered
@@ -167,7 +175,7 @@ TEST_F(FileCommands, FileDialogsLeaveTheCurrentFolderAsTheyFoundIt)
     const std::string other = PathOf("other");
     ASSERT_TRUE(CreateDirectoryA(other.c_str(), nullptr));
     ASSERT_TRUE(WriteFileBytes(other + "\\bad.vrk", {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0}));
-    ASSERT_TRUE(WriteFileBytes(PathOf("a.vrk"), kOneSectorAt2x3));
+    ASSERT_TRUE(WriteFileBytes(PathOf("a.vrk"), ONE_SECTOR_AT_2X3));
     const Bytes probe = MakeLevelFile(1, 1, {{7, 7, 8, 8, 1, 2}});
     ASSERT_TRUE(WriteFileBytes(PathOf("probe.vrk"), probe));
     Start("a.vrk");  // relative to the folder the editor starts in
@@ -232,7 +240,7 @@ TEST_F(FileCommands, FileDialogsOpenOnTheLevelFilter)
 // says so and stays, and nothing is loaded.
 TEST_F(FileCommands, OpenRefusesAMissingName)
 {
-    StartWithFile("keep.vrk", kOneSectorAt2x3);
+    StartWithFile("keep.vrk", ONE_SECTOR_AT_2X3);
     PostCommand(editor_.window, IDM_FILE_OPEN);
     HWND dialog = WaitForFileDialog();
     ASSERT_NE(dialog, nullptr) << "no Open dialog";
@@ -250,7 +258,7 @@ TEST_F(FileCommands, OpenRefusesAMissingName)
 
 TEST_F(FileCommands, OpenCancelledLeavesLevelAndTitle)
 {
-    StartWithFile("keep.vrk", kOneSectorAt2x3);
+    StartWithFile("keep.vrk", ONE_SECTOR_AT_2X3);
     PostCommand(editor_.window, IDM_FILE_OPEN);
     CancelFileDialog();
     ExpectNoDialog();
@@ -262,7 +270,7 @@ TEST_F(FileCommands, OpenUnreadableFileShowsErrorAndKeepsLevel)
     // Claims 257 sectors: the loader's own warning, then the command's error.
     Bytes tooMany = {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0};
     ASSERT_TRUE(WriteFileBytes(PathOf("bad.vrk"), tooMany));
-    StartWithFile("good.vrk", kOneSectorAt2x3);
+    StartWithFile("good.vrk", ONE_SECTOR_AT_2X3);
 
     PostCommand(editor_.window, IDM_FILE_OPEN);
     ChooseInFileDialog(PathOf("bad.vrk"));
@@ -271,25 +279,25 @@ TEST_F(FileCommands, OpenUnreadableFileShowsErrorAndKeepsLevel)
     ExpectNoDialog();
     ExpectTitle("good.vrk", false);
 
-    SaveAndExpectFile("good.vrk", kOneSectorAt2x3);
+    SaveAndExpectFile("good.vrk", ONE_SECTOR_AT_2X3);
 }
 
 TEST_F(FileCommands, NewOnUnmodifiedLevelGivesUntitledEmptyLevel)
 {
-    StartWithFile("old.vrk", kOneSectorAt2x3);
+    StartWithFile("old.vrk", ONE_SECTOR_AT_2X3);
     PostCommand(editor_.window, IDM_FILE_NEW);
     ExpectTitle("[Untitled]", false);
     ExpectNoDialog();
 
     SaveThroughDialog(IDM_FILE_SAVE, "new.vrk");
-    ExpectFileBytes(PathOf("new.vrk"), kEmptyLevelFile);
+    ExpectFileBytes(PathOf("new.vrk"), EMPTY_LEVEL_FILE);
 }
 
 TEST_F(FileCommands, FailedWriteShowsErrorAndKeepsModified)
 {
     std::string sub = PathOf("gone");
     ASSERT_TRUE(CreateDirectoryA(sub.c_str(), nullptr));
-    ASSERT_TRUE(WriteFileBytes(sub + "\\lost.vrk", kOneSectorAt2x3));
+    ASSERT_TRUE(WriteFileBytes(sub + "\\lost.vrk", ONE_SECTOR_AT_2X3));
     Start("\"" + sub + "\\lost.vrk\"");
     ExpectTitle("lost.vrk", false);
     AddSectorAt(5, 5);
@@ -303,9 +311,11 @@ TEST_F(FileCommands, FailedWriteShowsErrorAndKeepsModified)
     ExpectTitle("lost.vrk", true);
 }
 
+namespace {
+
 // 16 rows of 16 bricks two cells wide, every other row shifted by one: 705
 // shared edges, more than the 512 the portal table holds.
-static std::vector<FileSector> MakeBrickWall()
+std::vector<FileSector> MakeBrickWall()
 {
     std::vector<FileSector> bricks;
     for (unsigned row = 0; row < 16; row++)
@@ -316,13 +326,17 @@ static std::vector<FileSector> MakeBrickWall()
     return bricks;
 }
 
-static bool Touch(unsigned aEnd, unsigned bStart, unsigned a0, unsigned a1, unsigned b0,
+bool Touch(unsigned aEnd, unsigned bStart, unsigned a0, unsigned a1, unsigned b0,
                   unsigned b1)
 {
     return aEnd == bStart && (a0 > b0 ? a0 : b0) < (a1 < b1 ? a1 : b1);
+
+}  // namespace
 }
 
-static int CountSharedEdges(const std::vector<FileSector>& s)
+namespace {
+
+int CountSharedEdges(const std::vector<FileSector>& s)
 {
     int edges = 0;
     for (size_t i = 0; i < s.size(); i++)
@@ -337,6 +351,8 @@ static int CountSharedEdges(const std::vector<FileSector>& s)
         }
     return edges;
 }
+
+}  // namespace
 
 // The whole wall, and its first 189 bricks, which share 513 edges: one edge
 // over the table, told in the singular.

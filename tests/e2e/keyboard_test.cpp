@@ -13,18 +13,22 @@ protected:
     }
 };
 
-static const Bytes kLevel = MakeLevelFile(0, 0, {{1, 1, 2, 2, 90, 100}});
+namespace {
+
+const Bytes LEVEL_BYTES = MakeLevelFile(0, 0, {{1, 1, 2, 2, 90, 100}});
+
+}  // namespace
 
 TEST_F(Accelerators, CtrlNStartsNewLevel)
 {
-    StartWithFile("keys.vrk", kLevel);
+    StartWithFile("keys.vrk", LEVEL_BYTES);
     Type({VK_CONTROL, 'N'});
     ExpectTitle("[Untitled]", false);
 }
 
 TEST_F(Accelerators, CtrlOShowsOpenDialog)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("typed.vrk"), kLevel));
+    ASSERT_TRUE(WriteFileBytes(PathOf("typed.vrk"), LEVEL_BYTES));
     Start();
     Type({VK_CONTROL, 'O'});
     ChooseInFileDialog(PathOf("typed.vrk"));
@@ -33,7 +37,7 @@ TEST_F(Accelerators, CtrlOShowsOpenDialog)
 
 TEST_F(Accelerators, CtrlSSavesToRememberedFile)
 {
-    StartWithFile("keys.vrk", kLevel);
+    StartWithFile("keys.vrk", LEVEL_BYTES);
     AddSectorAt(4, 1);
     ExpectTitle("keys.vrk", true);
     Type({VK_CONTROL, 'S'});
@@ -49,23 +53,23 @@ TEST_F(Accelerators, CtrlSOnUntitledLevelAsksForName)
     Type({VK_CONTROL, 'S'});
     ChooseInFileDialog(PathOf("named.vrk"));
     ExpectTitle("named.vrk", false);
-    ExpectFileBytes(PathOf("named.vrk"), kEmptyLevelFile);
+    ExpectFileBytes(PathOf("named.vrk"), EMPTY_LEVEL_FILE);
 }
 
 TEST_F(Accelerators, CtrlShiftSAsksForNewNameEvenWithOne)
 {
-    StartWithFile("keys.vrk", kLevel);
+    StartWithFile("keys.vrk", LEVEL_BYTES);
     Type({VK_CONTROL, VK_SHIFT, 'S'});
     ChooseInFileDialog(PathOf("copy.vrk"));
     ExpectTitle("copy.vrk", false);
-    ExpectFileBytes(PathOf("copy.vrk"), kLevel);
+    ExpectFileBytes(PathOf("copy.vrk"), LEVEL_BYTES);
 }
 
 // Alt+/ and Alt+? (Shift+/ on a US keyboard) both open the About box, and
 // Escape closes it; the level and the title are untouched.
 TEST_F(Accelerators, AltSlashAndAltQuestionOpenAboutEscapeCloses)
 {
-    StartWithFile("keys.vrk", kLevel);
+    StartWithFile("keys.vrk", LEVEL_BYTES);
     const std::initializer_list<WORD> chords[] = {{VK_MENU, VK_OEM_2},
                                                   {VK_MENU, VK_SHIFT, VK_OEM_2}};
     for (const auto& chord : chords) {

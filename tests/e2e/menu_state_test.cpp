@@ -11,9 +11,9 @@
 #include <string>
 #include <thread>
 
-#include "app.h"
 #include "driver.h"
 #include "level_file.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 #include "resource.h"
 
@@ -77,7 +77,7 @@ protected:
     {
         folder_ = CreateTempFolder();
         ASSERT_FALSE(folder_.empty());
-        ASSERT_TRUE(WriteFileBytes(Path("two.vrk"), kTwoSectors));
+        ASSERT_TRUE(WriteFileBytes(Path("two.vrk"), TWO_SECTORS));
         FreeLevel(&g_level);
         g_level = NewLevel();
         ResetEditState();
@@ -122,7 +122,7 @@ protected:
         return !(state & (MF_GRAYED | MF_DISABLED));
     }
 
-    const Bytes kTwoSectors = {2, 0, 0, 0, 0, 2, 0, 0, 0,
+    const Bytes TWO_SECTORS = {2, 0, 0, 0, 0, 2, 0, 0, 0,
                                0, 0, 0, 0, 1, 0, 1, 0, 128, 132,
                                2, 0, 0, 0, 3, 0, 1, 0, 128, 132};
     std::string folder_;

@@ -12,7 +12,7 @@ protected:
     void SetUp() override
     {
         EditorTest::SetUp();
-        ASSERT_TRUE(WriteFileBytes(PathOf("other.vrk"), kOther));
+        ASSERT_TRUE(WriteFileBytes(PathOf("other.vrk"), OTHER_LEVEL));
     }
 
     void Replace()
@@ -39,14 +39,14 @@ protected:
         AnswerBox("Unsaved changes", "Would you like to save your changes?", button);
     }
 
-    const Bytes kOther = MakeLevelFile(9, 9, {{8, 8, 9, 9, 1, 2}});
-    const Bytes kMine = MakeLevelFile(0, 0, {{0, 0, 1, 1, 30, 40}});
-    const Bytes kMineEdited = MakeLevelFile(0, 0, {{0, 0, 1, 1, 30, 40}, {3, 0, 4, 1, 128, 132}});
+    const Bytes OTHER_LEVEL = MakeLevelFile(9, 9, {{8, 8, 9, 9, 1, 2}});
+    const Bytes MINE_LEVEL = MakeLevelFile(0, 0, {{0, 0, 1, 1, 30, 40}});
+    const Bytes MINE_EDITED_LEVEL = MakeLevelFile(0, 0, {{0, 0, 1, 1, 30, 40}, {3, 0, 4, 1, 128, 132}});
 };
 
 TEST_P(AskBeforeReplacing, UnmodifiedLevelIsReplacedWithoutQuestion)
 {
-    StartWithFile("mine.vrk", kMine);
+    StartWithFile("mine.vrk", MINE_LEVEL);
     Replace();
     FinishReplacing();
     ExpectNoDialog();
@@ -54,7 +54,7 @@ TEST_P(AskBeforeReplacing, UnmodifiedLevelIsReplacedWithoutQuestion)
 
 TEST_P(AskBeforeReplacing, CancelChangesNothing)
 {
-    StartWithFile("mine.vrk", kMine);
+    StartWithFile("mine.vrk", MINE_LEVEL);
     AddSectorAt(3, 0);
     ExpectTitle("mine.vrk", true);
     Replace();
@@ -62,27 +62,27 @@ TEST_P(AskBeforeReplacing, CancelChangesNothing)
     ExpectNoDialog();
     ExpectTitle("mine.vrk", true);
 
-    SaveAndExpectFile("mine.vrk", kMineEdited);
+    SaveAndExpectFile("mine.vrk", MINE_EDITED_LEVEL);
 }
 
 TEST_P(AskBeforeReplacing, NoDropsTheChanges)
 {
-    StartWithFile("mine.vrk", kMine);
+    StartWithFile("mine.vrk", MINE_LEVEL);
     AddSectorAt(3, 0);
     Replace();
     AnswerQuestion(IDNO);
     FinishReplacing();
-    ExpectFileBytes(PathOf("mine.vrk"), kMine);
+    ExpectFileBytes(PathOf("mine.vrk"), MINE_LEVEL);
 }
 
 TEST_P(AskBeforeReplacing, YesSavesFirst)
 {
-    StartWithFile("mine.vrk", kMine);
+    StartWithFile("mine.vrk", MINE_LEVEL);
     AddSectorAt(3, 0);
     Replace();
     AnswerQuestion(IDYES);
     FinishReplacing();
-    ExpectFileBytes(PathOf("mine.vrk"), kMineEdited);
+    ExpectFileBytes(PathOf("mine.vrk"), MINE_EDITED_LEVEL);
 }
 
 TEST_P(AskBeforeReplacing, YesWithCancelledSaveStops)
@@ -98,7 +98,7 @@ TEST_P(AskBeforeReplacing, YesWithCancelledSaveStops)
 
 TEST_P(AskBeforeReplacing, SelectionIsForgotten)
 {
-    StartWithFile("mine.vrk", kMine);
+    StartWithFile("mine.vrk", MINE_LEVEL);
     ASSERT_TRUE(ClickAt(editor_.window, CellCentre(0), CellCentre(0)));  // selects slot 0
     Replace();
     FinishReplacing();
@@ -113,11 +113,15 @@ TEST_P(AskBeforeReplacing, SelectionIsForgotten)
     EXPECT_TRUE(WaitForWindowGone(dialog));
 }
 
-static std::string TriggerName(const ::testing::TestParamInfo<Trigger>& info)
+namespace {
+
+std::string TriggerName(const ::testing::TestParamInfo<Trigger>& info)
 {
     static const char* const names[] = {"New", "Open", "Drop"};
     return names[info.param];
 }
+
+}  // namespace
 
 INSTANTIATE_TEST_SUITE_P(Commands, AskBeforeReplacing, ::testing::Values(BY_NEW, BY_OPEN, BY_DROP),
                          TriggerName);

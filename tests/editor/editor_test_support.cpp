@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "app.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 
 bool CreateCanvas(Canvas* canvas, int width, int height, COLORREF fill)
@@ -80,9 +80,11 @@ std::string DescribeSector(const Sector& s)
     return text;
 }
 
-static int g_beeps;  // MessageBeep calls seen since StartCountingBeeps
+namespace {
 
-static BOOL WINAPI CountBeep(UINT)
+int g_beeps;  // MessageBeep calls seen since StartCountingBeeps
+
+BOOL WINAPI CountBeep(UINT)
 {
     g_beeps++;
     return TRUE;
@@ -90,7 +92,7 @@ static BOOL WINAPI CountBeep(UINT)
 
 // Walks the program's import table and replaces every slot that holds
 // user32's MessageBeep.
-static bool RedirectImport(ULONG_PTR original, ULONG_PTR replacement)
+bool RedirectImport(ULONG_PTR original, ULONG_PTR replacement)
 {
     auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
     auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
@@ -112,6 +114,8 @@ static bool RedirectImport(ULONG_PTR original, ULONG_PTR replacement)
     }
     return found;
 }
+
+}  // namespace
 
 void StartCountingBeeps()
 {

@@ -2,7 +2,7 @@
 
 #include <stdio.h>
 
-#include "app.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 #include "resource.h"
 

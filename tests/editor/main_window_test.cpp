@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "app.h"
 #include "editor_window_fixture.h"
+#include "main_window.h"
 #include "map_view.h"
 
 namespace {

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "app.h"
 #include "editor_test_support.h"
 #include "level_file.h"
+#include "main_window.h"
 #include "map_view.h"
 #include "mouse_edit.h"
 #include "png_read.h"

@@ -11,7 +11,9 @@
 #include <shellapi.h>
 #endif
 
-static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+namespace {
+
+LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_PAINT: {
@@ -27,6 +29,8 @@ static LRESULT CALLBACK MinimalWndProc(HWND window, UINT message, WPARAM wParam,
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }
+
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int showState)
 {

@@ -3,9 +3,9 @@
 
 #include <string>
 
-#include "app.h"
 #include "editor_window_fixture.h"
 #include "level_file.h"
+#include "main_window.h"
 #include "mouse_edit.h"
 
 namespace {

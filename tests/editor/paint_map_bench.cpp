@@ -4,8 +4,8 @@
 #include <stdio.h>
 #include <vector>
 
-#include "app.h"
 #include "editor_test_support.h"
+#include "main_window.h"
 #include "map_view.h"
 #include "mouse_edit.h"
 

@@ -7,7 +7,7 @@
 
 namespace {
 
-const FileSector kSector = {2, 1, 5, 3, 128, 132};  // pixels [32, 80) x [16, 48)
+const FileSector ONE_SECTOR = {2, 1, 5, 3, 128, 132};  // pixels [32, 80) x [16, 48)
 
 // Any window of the class in the process, shown or not.
 struct ClassQuery { DWORD processId; const char* className; HWND found; };
@@ -56,7 +56,7 @@ TEST_F(Startup, NoPathOpensAnEmptyUntitledLevel)
 
 TEST_F(Startup, QuotedPathWithSpace)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("a b.vrk"), MakeLevelFile(0, 0, {kSector})));
+    ASSERT_TRUE(WriteFileBytes(PathOf("a b.vrk"), MakeLevelFile(0, 0, {ONE_SECTOR})));
     Start("\"" + PathOf("a b.vrk") + "\"");
     ExpectTitle("a b.vrk", false);
     ExpectSectorOnScreen();
@@ -67,7 +67,7 @@ TEST_F(Startup, UnquotedPathWithSpacesIsOnePath)
     std::string folder = PathOf("my levels");
     ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
     std::string path = folder + "\\hall two.vrk";
-    ASSERT_TRUE(WriteFileBytes(path, MakeLevelFile(0, 0, {kSector})));
+    ASSERT_TRUE(WriteFileBytes(path, MakeLevelFile(0, 0, {ONE_SECTOR})));
     Start(path);
     ExpectTitle("hall two.vrk", false);
     ExpectSectorOnScreen();
@@ -76,7 +76,7 @@ TEST_F(Startup, UnquotedPathWithSpacesIsOnePath)
 // Without a closing quote the path runs to the end of the text.
 TEST_F(Startup, QuoteWithoutClosingQuote)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("open end.vrk"), MakeLevelFile(0, 0, {kSector})));
+    ASSERT_TRUE(WriteFileBytes(PathOf("open end.vrk"), MakeLevelFile(0, 0, {ONE_SECTOR})));
     Start("\"" + PathOf("open end.vrk"));
     ExpectTitle("open end.vrk", false);
 }
@@ -84,7 +84,7 @@ TEST_F(Startup, QuoteWithoutClosingQuote)
 // A relative path is taken against the current folder and shown whole.
 TEST_F(Startup, RelativePath)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("rel.vrk"), MakeLevelFile(0, 0, {kSector})));
+    ASSERT_TRUE(WriteFileBytes(PathOf("rel.vrk"), MakeLevelFile(0, 0, {ONE_SECTOR})));
     Start("rel.vrk");
     ExpectTitle("rel.vrk", false);
 }
@@ -92,7 +92,7 @@ TEST_F(Startup, RelativePath)
 // A path that does not load leaves the fresh level, silently.
 TEST_F(Startup, MissingOrDamagedFileIsSilent)
 {
-    Bytes truncated = MakeLevelFile(0, 0, {kSector});
+    Bytes truncated = MakeLevelFile(0, 0, {ONE_SECTOR});
     truncated.resize(truncated.size() - 3);
     ASSERT_TRUE(WriteFileBytes(PathOf("short.vrk"), truncated));
     for (const char* name : {"missing.vrk", "short.vrk"}) {
@@ -108,7 +108,7 @@ TEST_F(Startup, MissingOrDamagedFileIsSilent)
 // loads and the window names it.
 TEST_F(Startup, VersionOneWarningComesBeforeTheWindow)
 {
-    ASSERT_TRUE(WriteFileBytes(PathOf("old.vrk"), MakeLevelFile(3, 2, {kSector}, {}, 1)));
+    ASSERT_TRUE(WriteFileBytes(PathOf("old.vrk"), MakeLevelFile(3, 2, {ONE_SECTOR}, {}, 1)));
     ASSERT_TRUE(LaunchEditor(&editor_, "\"" + PathOf("old.vrk") + "\"", folder_.c_str()));
     HWND box = WaitForDialog(editor_.processId, "Failed to load map");
     ASSERT_NE(nullptr, box) << "no warning box";

@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "app.h"
 #include "editor_window_fixture.h"
+#include "main_window.h"
 #include "title.h"
 
 namespace {

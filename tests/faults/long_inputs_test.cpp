@@ -9,8 +9,8 @@
 
 namespace {
 
-const size_t kHugePath = 32000;
-const size_t kSystemPathLimit = 260;  // MAX_PATH, terminator included
+const size_t HUGE_PATH_CHARS = 32000;
+const size_t SYSTEM_PATH_LIMIT = 260;  // MAX_PATH, terminator included
 
 // "C:\qm\dir dir dir\...\level.vrk", exactly `length` characters, spaces
 // included so an unquoted path has several words.
@@ -23,7 +23,7 @@ std::string MakeHugePath(size_t length)
     return path + "\\level.vrk";
 }
 
-const Bytes kLevel = MakeLevelFile(1, 2, {{1, 2, 3, 4, 50, 60}});
+const Bytes LEVEL_BYTES = MakeLevelFile(1, 2, {{1, 2, 3, 4, 50, 60}});
 
 }  // namespace
 
@@ -51,30 +51,30 @@ protected:
         ExpectTitle(name, false);
         PostCommand(editor_.window, IDM_FILE_SAVE);
         ExpectTitle(name, false);
-        ExpectSameBytes(PathOf(name), kLevel);
+        ExpectSameBytes(PathOf(name), LEVEL_BYTES);
     }
 };
 
 TEST_F(LongInputs, QuotedCommandLinePathOf32000CharactersStartsUntitled)
 {
-    std::string path = MakeHugePath(kHugePath);
-    ASSERT_EQ(path.size(), kHugePath);
+    std::string path = MakeHugePath(HUGE_PATH_CHARS);
+    ASSERT_EQ(path.size(), HUGE_PATH_CHARS);
     Start("\"" + path + "\"");
     ExpectUntitledAndWorking();
 }
 
 TEST_F(LongInputs, UnquotedCommandLinePathOf32000CharactersStartsUntitled)
 {
-    std::string path = MakeHugePath(kHugePath);
+    std::string path = MakeHugePath(HUGE_PATH_CHARS);
     Start(path);
     ExpectUntitledAndWorking();
 }
 
 TEST_F(LongInputs, DroppedPathOf32000CharactersIsRefusedWithTheBox)
 {
-    StartWithFile("kept.vrk", kLevel);
+    StartWithFile("kept.vrk", LEVEL_BYTES);
     ExpectTitle("kept.vrk", false);
-    ASSERT_TRUE(DropFilesOn(&editor_, {MakeHugePath(kHugePath)})) << "the drop could not be made";
+    ASSERT_TRUE(DropFilesOn(&editor_, {MakeHugePath(HUGE_PATH_CHARS)})) << "the drop could not be made";
     AnswerBox("Error", "Unable to read level from file.", IDOK);
     ExpectLevelKept("kept.vrk");
 }
@@ -84,7 +84,7 @@ TEST_F(LongInputs, DroppedPathOf32000CharactersIsRefusedWithTheBox)
 // Either the editor loads it or it says it cannot; never anything between.
 TEST_F(LongInputs, DroppedLevelBeyondThePathLimitLoadsOrIsRefused)
 {
-    StartWithFile("kept.vrk", kLevel);
+    StartWithFile("kept.vrk", LEVEL_BYTES);
     std::string path = folder_;
     while (path.size() < 400) {
         path += "\\" + std::string(100, 'd');
@@ -97,9 +97,9 @@ TEST_F(LongInputs, DroppedLevelBeyondThePathLimitLoadsOrIsRefused)
     HANDLE file = CreateFileW(wide.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
     ASSERT_NE(file, INVALID_HANDLE_VALUE) << "cannot create a file " << path.size() << " characters long";
     DWORD written = 0;
-    WriteFile(file, kLevel.data(), static_cast<DWORD>(kLevel.size()), &written, nullptr);
+    WriteFile(file, LEVEL_BYTES.data(), static_cast<DWORD>(LEVEL_BYTES.size()), &written, nullptr);
     CloseHandle(file);
-    ASSERT_EQ(written, kLevel.size());
+    ASSERT_EQ(written, LEVEL_BYTES.size());
 
     ASSERT_TRUE(DropFilesOn(&editor_, {path})) << "the drop could not be made";
     // The drop is posted: wait for one outcome or the other.
@@ -132,18 +132,18 @@ TEST_F(LongInputs, DroppedLevelBeyondThePathLimitLoadsOrIsRefused)
 // level saves back to that file.
 TEST_F(LongInputs, LongestFileNameShowsWholeInTheTitleAndSavesBack)
 {
-    size_t nameLength = kSystemPathLimit - 1 - (folder_.size() + 1);
+    size_t nameLength = SYSTEM_PATH_LIMIT - 1 - (folder_.size() + 1);
     std::string name = std::string(nameLength - 4, 'n') + ".vrk";
     std::string path = PathOf(name);
-    ASSERT_EQ(path.size(), kSystemPathLimit - 1);
+    ASSERT_EQ(path.size(), SYSTEM_PATH_LIMIT - 1);
     ASSERT_GT(ExpectedTitle(name, false).size(), 128u);
 
-    StartEditingFile(path, kLevel);
+    StartEditingFile(path, LEVEL_BYTES);
     ExpectTitle(name, true);
     ASSERT_TRUE(TypeChordInto(editor_.window, {VK_CONTROL, 'S'})) << "Ctrl+S could not be typed";
     ExpectTitle(name, false);
     ExpectNoDialog();
-    ExpectSameBytes(path, EditedLevel(kLevel));
+    ExpectSameBytes(path, EditedLevel(LEVEL_BYTES));
     EXPECT_EQ(static_cast<size_t>(GetWindowTextLengthA(editor_.window)), ExpectedTitle(name, false).size())
         << "length of the title text";
 }

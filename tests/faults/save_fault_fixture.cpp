@@ -6,8 +6,8 @@
 
 namespace {
 
-const int kNewColumn = 10;  // where the edit puts its sector
-const int kNewRow = 10;
+const int NEW_COLUMN = 10;  // where the edit puts its sector
+const int NEW_ROW = 10;
 
 // "a, b, c" for failure messages.
 std::string JoinNames(const std::vector<std::string>& names)
@@ -39,7 +39,7 @@ void SaveFaultTest::StartEditingFile(const std::string& path, const Bytes& origi
 {
     ASSERT_TRUE(WriteFileBytes(path, original)) << "cannot write " << path;
     Start("\"" + path + "\"");
-    AddSectorAt(kNewColumn, kNewRow);
+    AddSectorAt(NEW_COLUMN, NEW_ROW);
 }
 
 // The file's sectors plus the one-cell sector of the edit, with default
@@ -51,7 +51,7 @@ Bytes SaveFaultTest::EditedLevel(const Bytes& original) const
     count++;
     edited[5] = static_cast<unsigned char>(count & 0xFF);
     edited[6] = static_cast<unsigned char>(count >> 8);
-    const unsigned char record[] = {kNewColumn, 0, kNewRow, 0, kNewColumn + 1, 0, kNewRow + 1, 0, 128, 132};
+    const unsigned char record[] = {NEW_COLUMN, 0, NEW_ROW, 0, NEW_COLUMN + 1, 0, NEW_ROW + 1, 0, 128, 132};
     edited.insert(edited.end(), record, record + sizeof record);
     return edited;
 }

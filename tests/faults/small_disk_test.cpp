@@ -11,7 +11,7 @@
 
 namespace {
 
-const int kPage = 4096;  // the small file system's unit of space
+const int PAGE_BYTES = 4096;  // the small file system's unit of space
 
 // A 16 x 16 grid of one-cell sectors at columns 20..35, rows 0..15, less
 // its bottom-right cell: 255 sectors, 478 shared edges once portals are
@@ -59,11 +59,11 @@ protected:
         HANDLE filler = CreateFileA(FillerPath().c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                     FILE_ATTRIBUTE_NORMAL, nullptr);
         ASSERT_NE(filler, INVALID_HANDLE_VALUE) << "cannot create " << FillerPath();
-        static const char page[kPage] = {};
-        DWORD written = kPage;
+        static const char page[PAGE_BYTES] = {};
+        DWORD written = PAGE_BYTES;
         LONG size = 0;
-        while (WriteFile(filler, page, kPage, &written, nullptr) && written == kPage)
-            size += kPage;
+        while (WriteFile(filler, page, PAGE_BYTES, &written, nullptr) && written == PAGE_BYTES)
+            size += PAGE_BYTES;
         size += written;
         bool shrunk = leave == 0 ||
                       (SetFilePointer(filler, size - static_cast<LONG>(leave), nullptr, FILE_BEGIN) !=
@@ -103,7 +103,7 @@ TEST_F(SmallDisk, WriteCutShortKeepsTheOldFileAndSaveSucceedsOnceThereIsRoom)
     std::string path = maps_ + "\\grid.vrk";
     StartEditingFile(path, original);
     // The save needs 9 + 10 x (256 + 956) = 12129 bytes; two pages are left.
-    FillDisk(2 * kPage);
+    FillDisk(2 * PAGE_BYTES);
 
     ExpectSaveRefused(false);
     ExpectNothingLost(path, original, "grid.vrk");

@@ -22,7 +22,7 @@ struct FaultGuard {
     ~FaultGuard() { SetFileFault(FILE_STEP_NONE); }
 };
 
-const Bytes kOldFile = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
+const Bytes OLD_FILE = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01, 0x00, 0x00, 0x00,
                         0x03, 0x00, 0x04, 0x00, 0x04, 0x00, 0x05, 0x00, 0x80, 0x84};
 
 void MakeEditedLevel(Level* level)
@@ -44,7 +44,7 @@ TEST(LevelSave, FailureAtEachStepKeepsTheOldFile)
     for (const auto& s : steps) {
         ScratchFolder folder;
         std::string target = folder.Path("level.vrk");
-        WriteFileBytes(target, kOldFile);
+        WriteFileBytes(target, OLD_FILE);
         Level level = NewLevel();
         MakeEditedLevel(&level);
         LevelSnapshot before = TakeSnapshot(level);
@@ -52,7 +52,7 @@ TEST(LevelSave, FailureAtEachStepKeepsTheOldFile)
             FaultGuard fault(s.step);
             EXPECT_EQ(-1, SaveLevel(&level, target.c_str())) << "failed " << s.name;
         }
-        EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(target))) << "failed " << s.name;
+        EXPECT_EQ(HexBytes(OLD_FILE), HexBytes(ReadFileBytes(target))) << "failed " << s.name;
         EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names()) << "failed " << s.name;
         EXPECT_EQ("", DescribeChange(before, level)) << "failed " << s.name;
 
@@ -136,7 +136,7 @@ TEST(LevelSave, LeftoverFileOfAnotherSaveIsNotTouched)
     // A file with the name a save would first pick for its new file.
     ScratchFolder folder;
     std::string target = folder.Path("level.vrk");
-    WriteFileBytes(target, kOldFile);
+    WriteFileBytes(target, OLD_FILE);
     WriteFileBytes(target + ".~qm0", Bytes{1, 2, 3});
     Level level = NewLevel();
     ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
@@ -167,13 +167,13 @@ TEST(LevelSave, ReadOnlyTargetIsKept)
     namespace fs = std::filesystem;
     ScratchFolder folder;
     std::string target = folder.Path("level.vrk");
-    WriteFileBytes(target, kOldFile);
+    WriteFileBytes(target, OLD_FILE);
     fs::permissions(target, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
     Level level = NewLevel();
     MakeEditedLevel(&level);
     LevelSnapshot before = TakeSnapshot(level);
     EXPECT_EQ(-1, SaveLevel(&level, target.c_str()));
-    EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(target)));
+    EXPECT_EQ(HexBytes(OLD_FILE), HexBytes(ReadFileBytes(target)));
     EXPECT_EQ("", DescribeChange(before, level));
     EXPECT_EQ(std::vector<std::string>{"level.vrk"}, folder.Names());
     FreeLevel(&level);
@@ -185,12 +185,12 @@ TEST(LevelSave, OtherHardLinksKeepTheOldLevel)
 {
     ScratchFolder folder;
     std::string target = folder.Path("level.vrk");
-    WriteFileBytes(target, kOldFile);
+    WriteFileBytes(target, OLD_FILE);
     std::filesystem::create_hard_link(target, folder.Path("other.vrk"));
     Level level = NewLevel();
     ASSERT_EQ(0, SaveLevel(&level, target.c_str()));
     EXPECT_EQ("02 00 00 00 00 00 00 00 00", HexBytes(ReadFileBytes(target)));
-    EXPECT_EQ(HexBytes(kOldFile), HexBytes(ReadFileBytes(folder.Path("other.vrk"))));
+    EXPECT_EQ(HexBytes(OLD_FILE), HexBytes(ReadFileBytes(folder.Path("other.vrk"))));
     FreeLevel(&level);
 }
 
@@ -202,7 +202,7 @@ TEST(LevelSave, SymbolicLinkIsWrittenThrough)
     namespace fs = std::filesystem;
     ScratchFolder links;
     ScratchFolder levels;
-    WriteFileBytes(levels.Path("real.vrk"), kOldFile);
+    WriteFileBytes(levels.Path("real.vrk"), OLD_FILE);
     fs::create_symlink("real.vrk", levels.Path("near.vrk"));
     std::string link = links.Path("link.vrk");
     fs::create_symlink(levels.Path("near.vrk"), link);

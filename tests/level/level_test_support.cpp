@@ -160,12 +160,16 @@ std::string DescribeChange(const LevelSnapshot& before, const Level& after)
     return "";
 }
 
-static std::vector<std::string> g_capturedWarnings;  // what the hook received
+namespace {
 
-static void CaptureWarning(const char* text)
+std::vector<std::string> g_capturedWarnings;  // what the hook received
+
+void CaptureWarning(const char* text)
 {
     g_capturedWarnings.push_back(text);
 }
+
+}  // namespace
 
 WarningCapture::WarningCapture()
 {

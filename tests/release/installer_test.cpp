@@ -14,8 +14,8 @@
 
 namespace {
 
-const std::string kClasses = "Software\\Classes\\";
-const std::string kProgramsEntry = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmarch";
+const std::string CLASSES_KEY = "Software\\Classes\\";
+const std::string PROGRAMS_ENTRY_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmarch";
 
 struct InstallCase {
     const char* switches;   // after /S
@@ -27,10 +27,10 @@ struct InstallCase {
     bool throughShell;      // Wine's shell reads the machine's classes only
 };
 
-const InstallCase kPerUser = {"", HKEY_CURRENT_USER, "user", CSIDL_PROGRAMS,
+const InstallCase PER_USER = {"", HKEY_CURRENT_USER, "user", CSIDL_PROGRAMS,
                               "user Start menu", true, false};
 // The default folder, C:\Program Files\Quillmarch, has a space of its own.
-const InstallCase kAllUsers = {" /AllUsers", HKEY_LOCAL_MACHINE, "machine", CSIDL_COMMON_PROGRAMS,
+const InstallCase ALL_USERS = {" /AllUsers", HKEY_LOCAL_MACHINE, "machine", CSIDL_COMMON_PROGRAMS,
                                "common Start menu", false, true};
 
 std::string FindSetup()
@@ -64,10 +64,10 @@ protected:
     void RemoveLeftovers()
     {
         for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
-            if (ReadRegString(root, kClasses + ".vrk", "") == "Quillmarch.Level")
-                RegDeleteTreeA(root, (kClasses + ".vrk").c_str());
-            RegDeleteTreeA(root, (kClasses + "Quillmarch.Level").c_str());
-            RegDeleteTreeA(root, kProgramsEntry.c_str());
+            if (ReadRegString(root, CLASSES_KEY + ".vrk", "") == "Quillmarch.Level")
+                RegDeleteTreeA(root, (CLASSES_KEY + ".vrk").c_str());
+            RegDeleteTreeA(root, (CLASSES_KEY + "Quillmarch.Level").c_str());
+            RegDeleteTreeA(root, PROGRAMS_ENTRY_KEY.c_str());
         }
         for (int csidl : {CSIDL_PROGRAMS, CSIDL_COMMON_PROGRAMS})
             DeleteFileA((ShellFolder(csidl) + "\\Quillmarch.lnk").c_str());
@@ -80,17 +80,17 @@ protected:
         std::string version = ProductVersionOf(exe);
         EXPECT_NE("", version) << "no version block in " << exe;
         const struct { std::string key; const char* name; std::string expected; } values[] = {
-            {kClasses + ".vrk", "", "Quillmarch.Level"},
-            {kClasses + "Quillmarch.Level", "", "Quillmarch level"},
-            {kClasses + "Quillmarch.Level\\DefaultIcon", "", exe + ",0"},
-            {kClasses + "Quillmarch.Level\\shell\\open\\command", "", "\"" + exe + "\" \"%1\""},
-            {kProgramsEntry, "DisplayName", "Quillmarch"},
-            {kProgramsEntry, "DisplayVersion", version},
-            {kProgramsEntry, "Publisher", "the Quillmarch authors"},
-            {kProgramsEntry, "DisplayIcon", exe + ",0"},
-            {kProgramsEntry, "InstallLocation", folder},
-            {kProgramsEntry, "UninstallString", "\"" + folder + "\\Uninstall.exe\""},
-            {kProgramsEntry, "QuietUninstallString", "\"" + folder + "\\Uninstall.exe\" /S"},
+            {CLASSES_KEY + ".vrk", "", "Quillmarch.Level"},
+            {CLASSES_KEY + "Quillmarch.Level", "", "Quillmarch level"},
+            {CLASSES_KEY + "Quillmarch.Level\\DefaultIcon", "", exe + ",0"},
+            {CLASSES_KEY + "Quillmarch.Level\\shell\\open\\command", "", "\"" + exe + "\" \"%1\""},
+            {PROGRAMS_ENTRY_KEY, "DisplayName", "Quillmarch"},
+            {PROGRAMS_ENTRY_KEY, "DisplayVersion", version},
+            {PROGRAMS_ENTRY_KEY, "Publisher", "the Quillmarch authors"},
+            {PROGRAMS_ENTRY_KEY, "DisplayIcon", exe + ",0"},
+            {PROGRAMS_ENTRY_KEY, "InstallLocation", folder},
+            {PROGRAMS_ENTRY_KEY, "UninstallString", "\"" + folder + "\\Uninstall.exe\""},
+            {PROGRAMS_ENTRY_KEY, "QuietUninstallString", "\"" + folder + "\\Uninstall.exe\" /S"},
         };
         for (const auto& v : values) {
             EXPECT_EQ(v.expected, ReadRegString(c.root, v.key, v.name))
@@ -122,8 +122,8 @@ protected:
             editor.processId = GetProcessId(open.hProcess);
         } else {
             // What the shell does with the registered command: %1 becomes the path.
-            std::string type = ReadRegString(c.root, kClasses + ".vrk", "");
-            std::string command = ReadRegString(c.root, kClasses + type + "\\shell\\open\\command", "");
+            std::string type = ReadRegString(c.root, CLASSES_KEY + ".vrk", "");
+            std::string command = ReadRegString(c.root, CLASSES_KEY + type + "\\shell\\open\\command", "");
             size_t at = command.find("%1");
             ASSERT_NE(std::string::npos, at) << "no %1 in the open command: " << command;
             command.replace(at, 2, level);
@@ -186,7 +186,7 @@ protected:
         // The user's own level in the install folder outlives the uninstall.
         std::string own = folder + "\\my own level.vrk";
         ASSERT_TRUE(WriteFileBytes(own, example));
-        std::string uninstall = ReadRegString(c.root, kProgramsEntry, "QuietUninstallString");
+        std::string uninstall = ReadRegString(c.root, PROGRAMS_ENTRY_KEY, "QuietUninstallString");
         ASSERT_TRUE(RunToEnd(uninstall, 60000, &exitCode)) << "did not end in 60 s: " << uninstall;
         EXPECT_EQ(0u, exitCode) << uninstall;
         EXPECT_EQ(std::vector<std::string>{"my own level.vrk"}, ListTree(folder))
@@ -206,10 +206,10 @@ protected:
 
 TEST_F(Installer, PerUserSilentInstallOpensLevelsAndUninstallsCleanly)
 {
-    InstallOpenAndUninstall(kPerUser);
+    InstallOpenAndUninstall(PER_USER);
 }
 
 TEST_F(Installer, AllUsersSilentInstallOpensLevelsAndUninstallsCleanly)
 {
-    InstallOpenAndUninstall(kAllUsers);
+    InstallOpenAndUninstall(ALL_USERS);
 }

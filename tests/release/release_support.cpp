@@ -24,12 +24,16 @@ std::string ExamplesFolder()
     return ToWindowsPath(QM_SOURCE_DIR "/examples");
 }
 
-static bool ReadVersionBlock(const std::string& file, std::vector<unsigned char>* info)
+namespace {
+
+bool ReadVersionBlock(const std::string& file, std::vector<unsigned char>* info)
 {
     DWORD size = GetFileVersionInfoSizeA(file.c_str(), nullptr);
     info->assign(size, 0);
     return size > 0 && GetFileVersionInfoA(file.c_str(), 0, size, info->data());
 }
+
+}  // namespace
 
 std::string ProductVersionOf(const std::string& file)
 {
@@ -132,7 +136,9 @@ std::string ShortcutTarget(const std::string& shortcut)
     return target;
 }
 
-static void AddSubkeys(std::set<std::string>* entries, const char* place, HKEY root, const char* key)
+namespace {
+
+void AddSubkeys(std::set<std::string>* entries, const char* place, HKEY root, const char* key)
 {
     HKEY opened;
     if (RegOpenKeyExA(root, key, 0, KEY_READ, &opened) != ERROR_SUCCESS)
@@ -147,11 +153,13 @@ static void AddSubkeys(std::set<std::string>* entries, const char* place, HKEY r
     RegCloseKey(opened);
 }
 
-static void AddFiles(std::set<std::string>* entries, const char* place, int csidl)
+void AddFiles(std::set<std::string>* entries, const char* place, int csidl)
 {
     for (const std::string& name : ListFolder(ShellFolder(csidl), true))
         entries->insert(std::string(place) + ": " + name);
 }
+
+}  // namespace
 
 std::set<std::string> SnapshotInstallPlaces()
 {
@@ -166,9 +174,11 @@ std::set<std::string> SnapshotInstallPlaces()
     return entries;
 }
 
+namespace {
+
 // The processes in the job that are not Wine's or Windows' own (the desktop
 // and the services a first program starts live on after it).
-static int CountOwnProcesses(HANDLE job)
+int CountOwnProcesses(HANDLE job)
 {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
@@ -197,6 +207,8 @@ static int CountOwnProcesses(HANDLE job)
     CloseHandle(snapshot);
     return count;
 }
+
+}  // namespace
 
 bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
 {
@@ -231,7 +243,9 @@ bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
     return ended;
 }
 
-static void AddTree(std::vector<std::string>* files, const std::string& folder, const std::string& prefix)
+namespace {
+
+void AddTree(std::vector<std::string>* files, const std::string& folder, const std::string& prefix)
 {
     for (const std::string& name : ListFolder(folder, false))
         files->push_back(prefix + name);
@@ -240,6 +254,8 @@ static void AddTree(std::vector<std::string>* files, const std::string& folder, 
             AddTree(files, folder + "\\" + name, prefix + name + "\\");
     }
 }
+
+}  // namespace
 
 std::vector<std::string> ListTree(const std::string& folder)
 {

@@ -229,7 +229,7 @@ struct WeightedEvent {
     bool (*run)(SoakSession*);
 };
 
-const WeightedEvent kEvents[] = {
+const WeightedEvent WEIGHTED_EVENTS[] = {
     {24, PressOrRelease}, {17, Move}, {10, Click}, {8, Drag}, {7, RightClick},
     {12, MenuCommand}, {8, Accelerator}, {4, Drop}, {2, Close}, {1, Exit}};
 
@@ -238,10 +238,10 @@ const WeightedEvent kEvents[] = {
 bool RunRandomEvent(SoakSession* session)
 {
     int total = 0;
-    for (const WeightedEvent& e : kEvents)
+    for (const WeightedEvent& e : WEIGHTED_EVENTS)
         total += e.weight;
     int pick = session->random.Below(total);
-    for (const WeightedEvent& e : kEvents) {
+    for (const WeightedEvent& e : WEIGHTED_EVENTS) {
         if (pick < e.weight)
             return e.run(session);
         pick -= e.weight;

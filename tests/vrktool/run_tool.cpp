@@ -12,22 +12,30 @@
 #include <sys/wait.h>
 #endif
 
+namespace {
+
 // The bytes as written: a Windows build must end its lines as the native one does.
-static std::string ReadText(const std::string& path)
+std::string ReadText(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
+}  // namespace
+
 #ifdef _WIN32
 
+namespace {
+
 // access GENERIC_READ gives a handle every write to which fails.
-static HANDLE OpenForChild(const std::string& path, DWORD access)
+HANDLE OpenForChild(const std::string& path, DWORD access)
 {
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     return CreateFileA(path.c_str(), access, FILE_SHARE_READ, &inherit, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
                        nullptr);
 }
+
+}  // namespace
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
                 const ToolRunOptions& options)
@@ -85,13 +93,17 @@ std::string NativeProgramPath(const std::string& builtPath)
 
 #else
 
-static std::string Quote(const std::string& text)
+namespace {
+
+std::string Quote(const std::string& text)
 {
     std::string quoted = "'";
     for (char c : text)
         quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
     return quoted + "'";
 }
+
+}  // namespace
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
                 const ToolRunOptions& options)

@@ -69,7 +69,7 @@ Level TwoCells()
     return level;
 }
 
-const char kUsageStart[] = "usage: vrktool info FILE [--json]";
+const char USAGE_START[] = "usage: vrktool info FILE [--json]";
 
 }  // namespace
 
@@ -106,12 +106,12 @@ TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
             shown += " " + a;
         ToolRun run = Run(args);
         EXPECT_EQ(2, run.exitCode) << "vrktool" << shown;
-        EXPECT_EQ(0u, run.err.find(kUsageStart)) << "vrktool" << shown << " wrote: " << run.err;
+        EXPECT_EQ(0u, run.err.find(USAGE_START)) << "vrktool" << shown << " wrote: " << run.err;
         EXPECT_EQ("", run.out) << "vrktool" << shown;
     }
     ToolRun help = Run({"--help"});
     EXPECT_EQ(0, help.exitCode);
-    EXPECT_EQ(0u, help.out.find(kUsageStart));
+    EXPECT_EQ(0u, help.out.find(USAGE_START));
 }
 
 TEST_F(VrktoolCli, InfoListsEveryRecordAndIsStable)
