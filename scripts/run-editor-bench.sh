@@ -5,7 +5,7 @@
 # a time.
 set -u
 cd "$(dirname "$0")/.."
-bench=build/windows/tests/editor
+bench=build/windows/bench
 for exe in paint_map_bench.exe startup_bench.exe; do
   if [ ! -f "$bench/$exe" ]; then
     echo "run-editor-bench: $bench/$exe is not built; run 'make windows' first." >&2

@@ -1,6 +1,7 @@
 // Drives the real Quillmarch.exe from a test program, both running under
 // Wine: start and stop it, find its windows and boxes, answer them, type and
-// click, drop files, and handle the files a test works on.
+// click, and drop files. The files a test works on are handled by the shared
+// test support (files.h), which this header brings in.
 //
 // Every wait polls with a bounded timeout and returns failure (a null window,
 // false) when the time runs out, so a test fails with a message instead of
@@ -15,9 +16,9 @@
 #include <string>
 #include <vector>
 
-enum { DRIVER_TIMEOUT_MS = 8000 };
+#include "files.h"
 
-typedef std::vector<unsigned char> Bytes;
+enum { DRIVER_TIMEOUT_MS = 8000 };
 
 // ---- The editor process -------------------------------------------------
 
@@ -166,21 +167,5 @@ bool PingWindow(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
 // posted message: a PingWindow that follows returns only once it was handled.
 bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths,
                  int x = 50, int y = 50, bool aheadOfPosted = false);
-
-// ---- Files ----------------------------------------------------------------
-
-// A fresh, empty folder under the temp folder, and its removal with
-// everything in it.
-std::string CreateTempFolder();
-void RemoveFolderTree(const std::string& folder);
-// The names in a folder, without "." and ".."; sub-folders only when asked for.
-std::vector<std::string> ListFolder(const std::string& folder, bool withFolders);
-
-bool ReadFileBytes(const std::string& path, Bytes* bytes);
-bool WriteFileBytes(const std::string& path, const Bytes& bytes);
-bool FileExists(const std::string& path);
-
-// "01 02 ff" for failure messages.
-std::string FormatBytes(const Bytes& bytes);
 
 #endif

@@ -10,21 +10,7 @@
 #include <vector>
 
 #include "driver.h"
-
-struct FileSector {
-    unsigned left, top, right, bottom, floor, ceiling;
-};
-
-struct FilePortal {
-    unsigned offsetX, offsetY, length, sector, twin;
-};
-
-// A level file as the engine reads it, put together byte by byte.
-Bytes MakeLevelFile(unsigned startX, unsigned startY, const std::vector<FileSector>& sectors,
-                    const std::vector<FilePortal>& portals = {}, unsigned version = 2);
-
-// A fresh level as saved: version 2 and nothing else.
-extern const Bytes EMPTY_LEVEL_FILE;
+#include "level_bytes.h"
 
 // "Quillmarch - name *" as the editor shows it.
 std::string ExpectedTitle(const std::string& name, bool modified);

@@ -379,8 +379,9 @@ TEST_F(FileCommands, FullPortalTableStillSavesThenWarnsWithCount)
         AnswerBox("Portal table full", text.c_str(), IDOK);
         ExpectNoDialog();
 
-        Bytes bytes;
-        ASSERT_TRUE(ReadFileBytes(PathOf(saved), &bytes));
+        bool read = false;
+        Bytes bytes = ReadFileBytes(PathOf(saved), &read);
+        ASSERT_TRUE(read);
         Bytes sectorPart = MakeLevelFile(0, 0, bricks);
         ASSERT_EQ(bytes.size(), 9u + 10u * (c.bricks + 1024)) << "file size";
         EXPECT_EQ(bytes[7] | bytes[8] << 8, 1024) << "portal count";

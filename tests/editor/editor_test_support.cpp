@@ -61,25 +61,6 @@ void ResetEditorState()
     g_edit.pressPoint = 0;
 }
 
-Sector MakeSector(int left, int top, int right, int bottom)
-{
-    Sector s = {};
-    s.left = static_cast<uint16_t>(left);
-    s.top = static_cast<uint16_t>(top);
-    s.right = static_cast<uint16_t>(right);
-    s.bottom = static_cast<uint16_t>(bottom);
-    s.floorHeight = 128;
-    s.ceilingHeight = 132;
-    return s;
-}
-
-std::string DescribeSector(const Sector& s)
-{
-    char text[80];
-    snprintf(text, sizeof text, "[%u, %u) x [%u, %u)", s.left, s.right, s.top, s.bottom);
-    return text;
-}
-
 namespace {
 
 int g_beeps;  // MessageBeep calls seen since StartCountingBeeps

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "level.h"
+#include "sectors.h"
 
 // A top-down 32-bit DIB section selected into a memory DC, so the pixels
 // GDI draws can be read straight from memory.
@@ -39,11 +40,6 @@ const COLORREF FIELD_COLOUR = RGB(0, 0, 0);
 
 // A fresh level in g_level and a cleared edit state.
 void ResetEditorState();
-
-Sector MakeSector(int left, int top, int right, int bottom);
-
-// "[l, r) x [t, b)" for failure messages.
-std::string DescribeSector(const Sector& s);
 
 // Counts the editor's MessageBeep calls from now on: the test program's
 // import of MessageBeep is pointed at a counter (the editor code is linked

@@ -9,6 +9,8 @@
 #include <vector>
 
 #include "editor_test_support.h"
+#include "files.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "main_window.h"
 #include "map_view.h"
@@ -287,40 +289,6 @@ std::vector<Sector> FullTable()
     return sectors;
 }
 
-// A fresh folder in the system's temporary folder, removed with its files.
-class TempFolder {
-public:
-    TempFolder()
-    {
-        char base[MAX_PATH];
-        GetTempPathA(MAX_PATH, base);
-        snprintf(path_, sizeof path_, "%sqm-render-%lu-%lu", base, GetCurrentProcessId(), GetTickCount());
-        CreateDirectoryA(path_, nullptr);
-    }
-    ~TempFolder()
-    {
-        for (const char* name : {"level.vrk", "level.png", "tool-out.txt", "tool-err.txt"})
-            DeleteFileA(Path(name).c_str());
-        RemoveDirectoryA(path_);
-    }
-    std::string Path(const char* name) const { return std::string(path_) + "\\" + name; }
-    const char* Root() const { return path_; }
-
-private:
-    char path_[MAX_PATH + 64];
-};
-
-bool WriteLevelFile(const std::string& path, const Level& level)
-{
-    std::vector<unsigned char> bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    FILE* file = fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool written = fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return fclose(file) == 0 && written;
-}
-
 // The editor's view and `vrktool render` of the same level and size: one
 // drawing, two implementations, the same pixels. The cases reach the edges
 // of the rules: slot order, the start disc over outlines and cut off by the
@@ -353,7 +321,7 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
           MakeSector(65535, 2, 3, 3)},
          65535, 65535, 96, 64, nullptr},
     };
-    TempFolder folder;
+    ScratchFolder folder;
     std::string vrk = folder.Path("level.vrk"), png = folder.Path("level.png");
     for (const RenderCase& c : cases) {
         static Level level;
@@ -369,7 +337,7 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
             for (size_t i = 0; i < c.sectors.size(); i++)
                 level.sectors[i] = c.sectors[i];
         }
-        ASSERT_TRUE(WriteLevelFile(vrk, level)) << vrk;
+        ASSERT_TRUE(WriteFileBytes(vrk, SerializeToBytes(level))) << vrk;
         std::vector<std::string> args = {"render", vrk, "-o", png};
         int width = c.width, height = c.height;
         if (width) {

@@ -65,6 +65,13 @@ TEST_F(Resources, Strings)
     }
 }
 
+// The command numbers are what other programs send the editor: they are
+// pinned here, once, and named everywhere else.
+static_assert(IDM_FILE_NEW == 32771 && IDM_FILE_OPEN == 32772 && IDM_FILE_SAVE == 32773 &&
+                  IDM_FILE_SAVE_AS == 32774 && IDM_SECTOR_PROPERTIES == 32781 && IDM_EXIT == 105 &&
+                  IDM_ABOUT == 104,
+              "the command numbers of the menu and the accelerators");
+
 TEST_F(Resources, MenuTextsIdsAndStates)
 {
     HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
@@ -72,14 +79,14 @@ TEST_F(Resources, MenuTextsIdsAndStates)
     struct Item { const char* text; int id; UINT state; };  // id 0: separator
     struct Popup { const char* text; std::vector<Item> items; };
     const std::vector<Popup> popups = {
-        {"&File", {{"&New\tCtrl+N", 32771, 0},
-                   {"&Open...\tCtrl+O", 32772, 0},
-                   {"&Save\tCtrl+S", 32773, 0},
-                   {"&Save As...\tCtrl+Shift+S", 32774, 0},
+        {"&File", {{"&New\tCtrl+N", IDM_FILE_NEW, 0},
+                   {"&Open...\tCtrl+O", IDM_FILE_OPEN, 0},
+                   {"&Save\tCtrl+S", IDM_FILE_SAVE, 0},
+                   {"&Save As...\tCtrl+Shift+S", IDM_FILE_SAVE_AS, 0},
                    {"", 0, MF_SEPARATOR},
-                   {"E&xit", 105, 0}}},
-        {"&Edit", {{"&Sector Properties...", 32781, MF_GRAYED}}},
-        {"&Help", {{"&About ...", 104, 0}}},
+                   {"E&xit", IDM_EXIT, 0}}},
+        {"&Edit", {{"&Sector Properties...", IDM_SECTOR_PROPERTIES, MF_GRAYED}}},
+        {"&Help", {{"&About ...", IDM_ABOUT, 0}}},
     };
     ASSERT_EQ(static_cast<int>(popups.size()), GetMenuItemCount(menu)) << "popups on the bar";
     for (size_t p = 0; p < popups.size(); p++) {
@@ -114,12 +121,12 @@ TEST_F(Resources, SixAcceleratorsWithTheirFlags)
     std::vector<unsigned char> raw = Raw(RT_ACCELERATOR, IDR_ACCELERATORS);
     struct Entry { unsigned flags, key, id; };
     const Entry expected[] = {
-        {FALT | FNOINVERT, '/', 104},
-        {FALT | FNOINVERT, '?', 104},
-        {FVIRTKEY | FCONTROL | FNOINVERT, 'N', 32771},
-        {FVIRTKEY | FCONTROL | FNOINVERT, 'O', 32772},
-        {FVIRTKEY | FCONTROL | FNOINVERT, 'S', 32773},
-        {FVIRTKEY | FSHIFT | FCONTROL | FNOINVERT, 'S', 32774},
+        {FALT | FNOINVERT, '/', IDM_ABOUT},
+        {FALT | FNOINVERT, '?', IDM_ABOUT},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'N', IDM_FILE_NEW},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'O', IDM_FILE_OPEN},
+        {FVIRTKEY | FCONTROL | FNOINVERT, 'S', IDM_FILE_SAVE},
+        {FVIRTKEY | FSHIFT | FCONTROL | FNOINVERT, 'S', IDM_FILE_SAVE_AS},
     };
     const unsigned lastEntry = 0x80;
     ASSERT_EQ(sizeof expected / sizeof expected[0] * 8, raw.size()) << "bytes of table 109";
@@ -353,11 +360,11 @@ TEST_F(Resources, AboutDialogTemplate)
     DialogTemplate want = {DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
                            22, 17, 230, 75, "About Quillmarch", 8, "MS Sans Serif", {}};
     want.items = {
-        {SS_ICON, 0, 14, 9, 21, 20, 2, "Static", "#107"},
-        {SS_CENTER | SS_NOPREFIX | SS_SUNKEN | WS_GROUP, 0, 49, 10, 119, 36, -1, "Static",
+        {SS_ICON, 0, 14, 9, 21, 20, IDC_ABOUT_ICON, "Static", "#107"},
+        {SS_CENTER | SS_NOPREFIX | SS_SUNKEN | WS_GROUP, 0, 49, 10, 119, 36, IDC_STATIC, "Static",
          got.items[1].text},
-        {SS_CENTER | WS_GROUP, 0, 49, 54, 119, 8, -1, "Static", "\"IT'S REAL THIS TIME\""},
-        {BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 176, 9, 51, 18, 1, "Button", "OK"},
+        {SS_CENTER | WS_GROUP, 0, 49, 54, 119, 8, IDC_STATIC, "Static", "\"IT'S REAL THIS TIME\""},
+        {BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 176, 9, 51, 18, IDOK, "Button", "OK"},
     };
     ExpectDialog(want, got);
 }
@@ -426,13 +433,13 @@ TEST_F(Resources, SectorPropertiesDialogTemplate)
     DialogTemplate want = {WS_POPUP | DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
                            0, 0, 186, 65, "Sector Properties", 8, "MS Sans Serif", {}};
     want.items = {
-        {BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 129, 11, 50, 14, 1, "Button", "OK"},
-        {BS_PUSHBUTTON | WS_TABSTOP, 0, 129, 28, 50, 14, 2, "Button", "Cancel"},
-        {BS_GROUPBOX, 0, 7, 7, 120, 51, -1, "Button", "Geometry"},
-        {edit, 0, 82, 19, 38, 12, 1000, "Edit", ""},
-        {SS_LEFT | WS_GROUP, 0, 13, 20, 53, 11, -1, "Static", "Floor Height"},
-        {edit, 0, 81, 37, 39, 12, 1001, "Edit", ""},
-        {SS_LEFT | WS_GROUP, 0, 13, 38, 53, 11, -1, "Static", "Ceiling Height"},
+        {BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 129, 11, 50, 14, IDOK, "Button", "OK"},
+        {BS_PUSHBUTTON | WS_TABSTOP, 0, 129, 28, 50, 14, IDCANCEL, "Button", "Cancel"},
+        {BS_GROUPBOX, 0, 7, 7, 120, 51, IDC_STATIC, "Button", "Geometry"},
+        {edit, 0, 82, 19, 38, 12, IDC_FLOOR_HEIGHT, "Edit", ""},
+        {SS_LEFT | WS_GROUP, 0, 13, 20, 53, 11, IDC_STATIC, "Static", "Floor Height"},
+        {edit, 0, 81, 37, 39, 12, IDC_CEILING_HEIGHT, "Edit", ""},
+        {SS_LEFT | WS_GROUP, 0, 13, 38, 53, 11, IDC_STATIC, "Static", "Ceiling Height"},
     };
     ExpectDialog(want, got);
 }

@@ -102,11 +102,12 @@ TEST_F(Screenshot, EditorWithExampleLevel)
     EXPECT_TRUE(SavePng(shot, path)) << "cannot write " << path;
     DeleteObject(shot);
 
-    Bytes png;
-    ASSERT_TRUE(ReadFileBytes(path, &png)) << "cannot read back " << path;
+    bool read = false;
+    Bytes png = ReadFileBytes(path, &read);
+    ASSERT_TRUE(read) << "cannot read back " << path;
     const Bytes signature = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
     ASSERT_GT(png.size(), signature.size());
-    EXPECT_EQ(FormatBytes(signature), FormatBytes(Bytes(png.begin(), png.begin() + 8)))
+    EXPECT_EQ(HexBytes(signature), HexBytes(Bytes(png.begin(), png.begin() + 8)))
         << "PNG signature of " << path;
     FreeLevel(&hall);
 }

@@ -7,7 +7,9 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
+#include "files.h"
 #include "level.h"
 #include "level_file.h"
 
@@ -15,82 +17,43 @@
 #include <windows.h>
 #else
 #include <limits.h>
-#include <stdlib.h>
-#include <unistd.h>
 #endif
 
 namespace {
 
-struct Folder {
-    std::string path;
-    char separator;
-};
-
-Folder MakeFolder()
-{
-#ifdef _WIN32
-    char base[MAX_PATH] = "";
-    GetTempPathA(sizeof base, base);
-    std::string path = std::string(base) + "qm-names-" + std::to_string(GetCurrentProcessId());
-    CreateDirectoryA(path.c_str(), nullptr);
-    return {path, '\\'};
-#else
-    char pattern[] = "/tmp/qm-names-XXXXXX";
-    return {mkdtemp(pattern) ? pattern : "", '/'};
-#endif
-}
-
 // The longest name for a file in the folder.
-size_t LongestName(const Folder& folder)
+size_t LongestName(const ScratchFolder& folder)
 {
 #ifdef _WIN32
-    return MAX_PATH - 1 - (folder.path.size() + 1);
+    return MAX_PATH - 1 - (folder.Root().size() + 1);
 #else
     (void)folder;  // one limit per name, wherever it is
     return NAME_MAX;
 #endif
 }
 
-std::string ReadAll(const std::string& path)
-{
-    std::string bytes;
-    FILE* file = fopen(path.c_str(), "rb");
-    if (!file)
-        return bytes;
-    char chunk[256];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-        bytes.append(chunk, got);
-    fclose(file);
-    return bytes;
-}
-
 }  // namespace
 
 TEST(NameLimits, LevelWithTheLongestNameSavesAndSavesAgain)
 {
-    Folder folder = MakeFolder();
-    ASSERT_FALSE(folder.path.empty()) << "cannot make a folder";
+    ScratchFolder folder;
+    ASSERT_FALSE(folder.Root().empty()) << "cannot make a folder";
     for (size_t length : {LongestName(folder), LongestName(folder) - 3, size_t(5)}) {
         std::string name = std::string(length - 4, 'n') + ".vrk";
-        std::string path = folder.path + folder.separator + name;
+        std::string path = folder.Path(name);
         Level level = NewLevel();
         Sector room = {1, 2, 3, 4, 10, 20};
         ASSERT_NE(AddSector(&level, &room), NO_SECTOR);
         EXPECT_EQ(SaveLevel(&level, path.c_str()), 0) << "first save of a name of " << length << " characters";
-        EXPECT_EQ(ReadAll(path).size(), 19u) << "size after the first save, name of " << length;
+        EXPECT_EQ(ReadFileBytes(path).size(), 19u) << "size after the first save, name of " << length;
         ASSERT_NE(AddSector(&level, &room), NO_SECTOR);
         EXPECT_EQ(SaveLevel(&level, path.c_str()), 0) << "save over it, name of " << length << " characters";
-        EXPECT_EQ(ReadAll(path).size(), 29u) << "size after the second save, name of " << length;
+        EXPECT_EQ(ReadFileBytes(path).size(), 29u) << "size after the second save, name of " << length;
         EXPECT_EQ(remove(path.c_str()), 0) << "the level was not there to remove, name of " << length;
         FreeLevel(&level);
     }
-    // Nothing else was left: the folder is empty and goes.
-#ifdef _WIN32
-    EXPECT_TRUE(RemoveDirectoryA(folder.path.c_str())) << "files left beside the levels";
-#else
-    EXPECT_EQ(rmdir(folder.path.c_str()), 0) << "files left beside the levels";
-#endif
+    // Nothing else was left beside the levels.
+    EXPECT_EQ(folder.Names(), std::vector<std::string>()) << "files left beside the levels";
 }
 
 #ifdef _WIN32
@@ -107,7 +70,7 @@ TEST(NameLimits, LongNamesAtTheTopOfADriveSave)
         Sector room = {1, 2, 3, 4, 10, 20};
         ASSERT_NE(AddSector(&level, &room), NO_SECTOR);
         EXPECT_EQ(SaveLevel(&level, path.c_str()), 0) << "save of a name of " << length << " characters";
-        EXPECT_EQ(ReadAll(path).size(), 19u) << "size after the save, name of " << length;
+        EXPECT_EQ(ReadFileBytes(path).size(), 19u) << "size after the save, name of " << length;
         remove(path.c_str());
         FreeLevel(&level);
     }

@@ -91,8 +91,9 @@ void SaveFaultTest::ExpectSaveAsSucceeds(const Bytes& original)
 
 void SaveFaultTest::ExpectSameBytes(const std::string& path, const Bytes& expected)
 {
-    Bytes actual;
-    ASSERT_TRUE(ReadFileBytes(path, &actual)) << "cannot read " << path;
+    bool read = false;
+    Bytes actual = ReadFileBytes(path, &read);
+    ASSERT_TRUE(read) << "cannot read " << path;
     long at = FirstDifference(expected, actual);
     EXPECT_EQ(at, -1) << path << ": expected " << expected.size() << " bytes, got " << actual.size()
                       << ", the first difference at offset " << at;

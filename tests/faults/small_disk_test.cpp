@@ -112,8 +112,9 @@ TEST_F(SmallDisk, WriteCutShortKeepsTheOldFileAndSaveSucceedsOnceThereIsRoom)
     PostCommand(editor_.window, IDM_FILE_SAVE);
     ExpectTitle("grid.vrk", false);
     ExpectNoDialog();
-    Bytes saved;
-    ASSERT_TRUE(ReadFileBytes(path, &saved)) << "cannot read " << path;
+    bool read = false;
+    Bytes saved = ReadFileBytes(path, &read);
+    ASSERT_TRUE(read) << "cannot read " << path;
     ASSERT_EQ(saved.size(), 12129u) << "size of the saved level";
     unsigned portalCount = saved[7] | saved[8] << 8;
     EXPECT_EQ(portalCount, 956u) << "portal count in the saved header";

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "level.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "level_test_support.h"
 #include "portals.h"
@@ -18,27 +19,6 @@ Bytes SaveToBytes(Level* level, const ScratchFolder& folder)
     std::string path = folder.Path("saved.vrk");
     EXPECT_EQ(0, SaveLevel(level, path.c_str()));
     return ReadFileBytes(path);
-}
-
-// A header with the given fields followed by the given records' bytes.
-Bytes MakeFileBytes(int version, int startX, int startY, int sectorCount, int portalCount)
-{
-    return Bytes{static_cast<unsigned char>(version),
-                 static_cast<unsigned char>(startX & 0xFF), static_cast<unsigned char>(startX >> 8),
-                 static_cast<unsigned char>(startY & 0xFF), static_cast<unsigned char>(startY >> 8),
-                 static_cast<unsigned char>(sectorCount & 0xFF), static_cast<unsigned char>(sectorCount >> 8),
-                 static_cast<unsigned char>(portalCount & 0xFF), static_cast<unsigned char>(portalCount >> 8)};
-}
-
-void AppendSector(Bytes* bytes, int left, int top, int right, int bottom, int floorHeight, int ceilingHeight)
-{
-    const int words[] = {left, top, right, bottom};
-    for (int w : words) {
-        bytes->push_back(static_cast<unsigned char>(w & 0xFF));
-        bytes->push_back(static_cast<unsigned char>(w >> 8));
-    }
-    bytes->push_back(static_cast<unsigned char>(floorHeight));
-    bytes->push_back(static_cast<unsigned char>(ceilingHeight));
 }
 
 // A level that is clearly not empty, to load over.
@@ -145,8 +125,8 @@ TEST(LevelFile, FullLevelRoundTripsByteForByte)
 TEST(LevelFile, OldVersionLoadsWithWarningAndSavesBack)
 {
     ScratchFolder folder;
-    Bytes file = MakeFileBytes(1, 5, 6, 1, 0);
-    AppendSector(&file, 1, 2, 3, 4, 10, 20);
+    Bytes file = MakeLevelHeader(1, 5, 6, 1, 0);
+    AppendSector(&file, {1, 2, 3, 4, 10, 20});
     WriteFileBytes(folder.Path("old.vrk"), file);
 
     WarningCapture warnings;
@@ -164,7 +144,7 @@ TEST(LevelFile, OldVersionLoadsWithWarningAndSavesBack)
 TEST(LevelFile, VersionWarningNamesTheFilesByte)
 {
     ScratchFolder folder;
-    WriteFileBytes(folder.Path("v.vrk"), MakeFileBytes(255, 0, 0, 0, 0));
+    WriteFileBytes(folder.Path("v.vrk"), MakeLevelHeader(255, 0, 0, 0, 0));
     WarningCapture warnings;
     Level level = NewLevel();
     ASSERT_EQ(0, LoadLevel(&level, folder.Path("v.vrk").c_str()));
@@ -177,9 +157,9 @@ TEST(LevelFile, VersionWarningNamesTheFilesByte)
 TEST(LevelFile, ReaderIgnoresStoredPortalsEvenWhenCutShort)
 {
     ScratchFolder folder;
-    Bytes file = MakeFileBytes(2, 0, 0, 2, 3);
-    AppendSector(&file, 0, 0, 1, 1, 1, 2);
-    AppendSector(&file, 1, 0, 2, 1, 3, 4);
+    Bytes file = MakeLevelHeader(2, 0, 0, 2, 3);
+    AppendSector(&file, {0, 0, 1, 1, 1, 2});
+    AppendSector(&file, {1, 0, 2, 1, 3, 4});
     for (int i = 0; i < 30; i++)
         file.push_back(0xEE);  // three portal records of nonsense
     file.push_back(0x77);      // and one trailing byte
@@ -198,9 +178,9 @@ TEST(LevelFile, ReaderIgnoresStoredPortalsEvenWhenCutShort)
 TEST(LevelFile, ExactlyTwoHundredFiftySixSectorsPassTheCountCheck)
 {
     ScratchFolder folder;
-    Bytes file = MakeFileBytes(2, 0, 0, 256, 0);
-    for (int i = 0; i < 256; i++)
-        AppendSector(&file, i, 0, i + 1, 1, i, 255 - i);
+    Bytes file = MakeLevelHeader(2, 0, 0, 256, 0);
+    for (unsigned i = 0; i < 256; i++)
+        AppendSector(&file, {i, 0, i + 1, 1, i, 255 - i});
     WriteFileBytes(folder.Path("full.vrk"), file);
     WarningCapture warnings;
     Level level = NewLevel();
@@ -224,23 +204,23 @@ std::vector<RefusalCase> RefusalCases()
     const std::vector<std::string> none;
     const std::string tooMany = "Map contains too many sectors.";
     cases.push_back({"no such file", Bytes(), true, none});
-    Bytes header = MakeFileBytes(2, 1, 2, 0, 0);
+    Bytes header = MakeLevelHeader(2, 1, 2, 0, 0);
     for (size_t n = 0; n < 9; n++)
         cases.push_back({"shorter than the header", Bytes(header.begin(), header.begin() + n), false, none});
-    Bytes full = MakeFileBytes(2, 1, 2, 3, 0);
-    for (int i = 0; i < 3; i++)
-        AppendSector(&full, i, i, i + 1, i + 1, 1, 2);
+    Bytes full = MakeLevelHeader(2, 1, 2, 3, 0);
+    for (unsigned i = 0; i < 3; i++)
+        AppendSector(&full, {i, i, i + 1, i + 1, 1, 2});
     for (size_t n = 9; n < full.size(); n++)
         cases.push_back({"sectors cut short", Bytes(full.begin(), full.begin() + n), false, none});
-    Bytes big = MakeFileBytes(2, 0, 0, 257, 0);
-    for (int i = 0; i < 257; i++)
-        AppendSector(&big, i, 0, i + 1, 1, 1, 2);
+    Bytes big = MakeLevelHeader(2, 0, 0, 257, 0);
+    for (unsigned i = 0; i < 257; i++)
+        AppendSector(&big, {i, 0, i + 1, 1, 1, 2});
     cases.push_back({"257 sectors", big, false, {tooMany}});
-    cases.push_back({"65535 sectors claimed", MakeFileBytes(2, 0, 0, 65535, 0), false, {tooMany}});
-    cases.push_back({"256 sectors claimed, none present", MakeFileBytes(2, 0, 0, 256, 0), false, none});
-    cases.push_back({"old version and too many sectors", MakeFileBytes(1, 0, 0, 300, 0), false,
+    cases.push_back({"65535 sectors claimed", MakeLevelHeader(2, 0, 0, 65535, 0), false, {tooMany}});
+    cases.push_back({"256 sectors claimed, none present", MakeLevelHeader(2, 0, 0, 256, 0), false, none});
+    cases.push_back({"old version and too many sectors", MakeLevelHeader(1, 0, 0, 300, 0), false,
                      {"Expected map version 2, file is version 1.", tooMany}});
-    Bytes oldCut = MakeFileBytes(1, 0, 0, 1, 0);
+    Bytes oldCut = MakeLevelHeader(1, 0, 0, 1, 0);
     oldCut.push_back(0);
     cases.push_back({"old version cut short", oldCut, false, {"Expected map version 2, file is version 1."}});
     return cases;
@@ -272,8 +252,8 @@ TEST(LevelFile, AnythingButARegularFileIsRefused)
 #ifndef _WIN32
     // A FIFO with a level ready for a reader that waits on it: the reader
     // must neither wait nor take it.
-    Bytes oneSector = MakeFileBytes(2, 3, 4, 1, 0);
-    AppendSector(&oneSector, 3, 4, 4, 5, 128, 132);
+    Bytes oneSector = MakeLevelHeader(2, 3, 4, 1, 0);
+    AppendSector(&oneSector, {3, 4, 4, 5, 128, 132});
     FifoFeeder fifo(folder.Path("pipe.vrk"), oneSector);
     ASSERT_TRUE(fifo.Made());
     paths.push_back(folder.Path("pipe.vrk"));

@@ -3,12 +3,7 @@
 #include <stdio.h>
 #include <string.h>
 
-#include <algorithm>
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <random>
 
 #include "level_file.h"
 
@@ -18,103 +13,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
-
-namespace fs = std::filesystem;
-
-Sector MakeSector(int left, int top, int right, int bottom, int floorHeight, int ceilingHeight)
-{
-    Sector s;
-    s.left = static_cast<uint16_t>(left);
-    s.top = static_cast<uint16_t>(top);
-    s.right = static_cast<uint16_t>(right);
-    s.bottom = static_cast<uint16_t>(bottom);
-    s.floorHeight = static_cast<uint8_t>(floorHeight);
-    s.ceilingHeight = static_cast<uint8_t>(ceilingHeight);
-    return s;
-}
-
-std::string DescribeSector(const Sector& s)
-{
-    char text[96];
-    snprintf(text, sizeof text, "[%u, %u) x [%u, %u) %u/%u", s.left, s.right, s.top, s.bottom,
-             s.floorHeight, s.ceilingHeight);
-    return text;
-}
-
-std::string DescribePortal(const Portal& p)
-{
-    char text[96];
-    snprintf(text, sizeof text, "{%u, %u, %u, %u, %u}", p.offsetX, p.offsetY, p.length, p.sector, p.twin);
-    return text;
-}
-
-std::string HexBytes(const Bytes& bytes)
-{
-    std::string text;
-    char pair[4];
-    for (size_t i = 0; i < bytes.size(); i++) {
-        snprintf(pair, sizeof pair, i ? " %02x" : "%02x", bytes[i]);
-        text += pair;
-    }
-    return text;
-}
-
-Bytes ReadFileBytes(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteFileBytes(const std::string& path, const Bytes& bytes)
-{
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool FileExists(const std::string& path)
-{
-    std::error_code error;
-    return fs::exists(path, error);
-}
-
-ScratchFolder::ScratchFolder()
-{
-    // Tests run in parallel processes, so the name carries a random part.
-    std::random_device device;
-    std::mt19937_64 random(device() ^ static_cast<uint64_t>(
-        std::chrono::steady_clock::now().time_since_epoch().count()));
-    for (;;) {
-        fs::path candidate = fs::temp_directory_path() / ("qm-test-" + std::to_string(random() % 1000000000));
-        if (fs::create_directory(candidate)) {
-            root_ = candidate.string();
-            return;
-        }
-    }
-}
-
-ScratchFolder::~ScratchFolder()
-{
-    std::error_code error;
-    // Read-only files left by a test must not keep the folder alive.
-    for (const auto& entry : fs::directory_iterator(root_, error))
-        fs::permissions(entry.path(), fs::perms::owner_all, fs::perm_options::add, error);
-    fs::permissions(root_, fs::perms::owner_all, fs::perm_options::add, error);
-    fs::remove_all(root_, error);
-}
-
-std::string ScratchFolder::Path(const std::string& name) const
-{
-    return (fs::path(root_) / name).string();
-}
-
-std::vector<std::string> ScratchFolder::Names() const
-{
-    std::vector<std::string> names;
-    for (const auto& entry : fs::directory_iterator(root_))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 LevelSnapshot TakeSnapshot(const Level& level)
 {

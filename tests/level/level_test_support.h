@@ -1,5 +1,7 @@
-// Helpers shared by the level tests: sectors, file bytes, scratch folders
-// and snapshots that tell whether a level was left exactly as it was.
+// Helpers of the level and vrktool tests: snapshots that tell whether a level
+// was left exactly as it was, the reader's warnings caught, a FIFO that feeds
+// a reader, and a brick layout of touching sectors. Bytes, sectors, files and
+// folders come from the shared test support.
 #ifndef QUILLMARCH_LEVEL_TEST_SUPPORT_H
 #define QUILLMARCH_LEVEL_TEST_SUPPORT_H
 
@@ -8,36 +10,10 @@
 #include <thread>
 #include <vector>
 
+#include "bytes.h"
+#include "files.h"
 #include "level.h"
-
-typedef std::vector<unsigned char> Bytes;
-
-Sector MakeSector(int left, int top, int right, int bottom, int floorHeight = 128, int ceilingHeight = 132);
-
-// "[l, r) x [t, b) floor/ceiling" for failure messages.
-std::string DescribeSector(const Sector& s);
-std::string DescribePortal(const Portal& p);
-// "02 00 00 ..." for failure messages.
-std::string HexBytes(const Bytes& bytes);
-
-Bytes ReadFileBytes(const std::string& path);
-void WriteFileBytes(const std::string& path, const Bytes& bytes);
-bool FileExists(const std::string& path);
-
-// A fresh empty folder in the system's temporary folder, removed with all it
-// holds when the object goes.
-class ScratchFolder {
-public:
-    ScratchFolder();
-    ~ScratchFolder();
-    std::string Path(const std::string& name) const;
-    // Names of the files it holds, sorted.
-    std::vector<std::string> Names() const;
-    const std::string& Root() const { return root_; }
-
-private:
-    std::string root_;
-};
+#include "sectors.h"
 
 // Every byte of a Level record and the text of its file name, taken before
 // an operation that must leave the level as it was.

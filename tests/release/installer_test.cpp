@@ -159,9 +159,11 @@ protected:
         files.push_back("Uninstall.exe");
         std::sort(files.begin(), files.end());
         EXPECT_EQ(files, ListTree(folder)) << "the files in " << folder;
-        Bytes shipped, installed;
-        EXPECT_TRUE(ReadFileBytes(ToWindowsPath(QM_STAGE_DIR "/Quillmarch.exe"), &shipped));
-        EXPECT_TRUE(ReadFileBytes(folder + "\\Quillmarch.exe", &installed));
+        bool readShipped = false, readInstalled = false;
+        Bytes shipped = ReadFileBytes(ToWindowsPath(QM_STAGE_DIR "/Quillmarch.exe"), &readShipped);
+        Bytes installed = ReadFileBytes(folder + "\\Quillmarch.exe", &readInstalled);
+        EXPECT_TRUE(readShipped);
+        EXPECT_TRUE(readInstalled);
         EXPECT_TRUE(shipped == installed) << "the installed Quillmarch.exe differs from the release's";
 
         // The installer's keys and shortcut, in the install's own places only.
@@ -178,8 +180,9 @@ protected:
 
         std::string levels = scratch + "\\My levels";
         CreateDirectoryA(levels.c_str(), nullptr);
-        Bytes example;
-        ASSERT_TRUE(ReadFileBytes(ExamplesFolder() + "\\hall.vrk", &example));
+        bool readExample = false;
+        Bytes example = ReadFileBytes(ExamplesFolder() + "\\hall.vrk", &readExample);
+        ASSERT_TRUE(readExample);
         ASSERT_TRUE(WriteFileBytes(levels + "\\castle keep.vrk", example));
         OpenThroughAssociation(c, levels + "\\castle keep.vrk");
 
@@ -191,8 +194,9 @@ protected:
         EXPECT_EQ(0u, exitCode) << uninstall;
         EXPECT_EQ(std::vector<std::string>{"my own level.vrk"}, ListTree(folder))
             << "what the uninstall left in " << folder;
-        Bytes kept;
-        EXPECT_TRUE(ReadFileBytes(own, &kept) && kept == example) << "the user's level is gone or changed";
+        bool read = false;
+        Bytes kept = ReadFileBytes(own, &read);
+        EXPECT_TRUE(read && kept == example) << "the user's level is gone or changed";
         std::set<std::string> after = SnapshotInstallPlaces();
         EXPECT_EQ("  (none)\n", Missing(after, before)) << "what the uninstall left behind";
         EXPECT_EQ("  (none)\n", Missing(before, after)) << "what the uninstall took that was not the install's";

@@ -25,8 +25,7 @@ std::vector<std::string> ExampleNames()
 
 std::string ReadText(const std::string& path)
 {
-    Bytes bytes;
-    ReadFileBytes(path, &bytes);
+    Bytes bytes = ReadFileBytes(path);
     return std::string(bytes.begin(), bytes.end());
 }
 
@@ -110,9 +109,11 @@ TEST_F(ReleaseFiles, NamesVersionsAndHashesAgree)
     EXPECT_EQ(version, ProductVersionOf(setupPath)) << "the installer's version block";
     EXPECT_EQ(version, VersionStringOf(setupPath, "ProductVersion")) << "the installer's ProductVersion";
 
-    Bytes zipBytes, setupBytes;
-    ASSERT_TRUE(ReadFileBytes(DistFolder() + "\\" + zip, &zipBytes));
-    ASSERT_TRUE(ReadFileBytes(setupPath, &setupBytes));
+    bool readZip = false, readSetup = false;
+    Bytes zipBytes = ReadFileBytes(DistFolder() + "\\" + zip, &readZip);
+    Bytes setupBytes = ReadFileBytes(setupPath, &readSetup);
+    ASSERT_TRUE(readZip);
+    ASSERT_TRUE(readSetup);
     EXPECT_EQ(Sha256Of(zipBytes) + "  " + zip + "\n" + Sha256Of(setupBytes) + "  " + setup + "\n",
               ReadText(DistFolder() + "\\SHA256SUMS"));
 }

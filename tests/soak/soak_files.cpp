@@ -2,6 +2,7 @@
 
 #include "level.h"
 #include "level_check.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "structural_problem.h"
 
@@ -10,13 +11,6 @@ namespace {
 std::vector<std::string> ListNames(const std::string& folder)
 {
     return ListFolder(folder, false);
-}
-
-Bytes Serialize(const Level& level)
-{
-    Bytes bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    return bytes;
 }
 
 // Sectors anywhere in the view, overlapping or not, as a file might hold them.
@@ -117,18 +111,18 @@ bool PlantFiles(SoakSession* session)
     }
     for (int i = 0; i < 3; i++)
         ok = ok && Plant(session, "random level " + std::to_string(i) + ".vrk",
-                         Serialize(MakeRandomLevel(&random, random.Between(0, 30))));
+                         SerializeToBytes(MakeRandomLevel(&random, random.Between(0, 30))));
     Level old = MakeRandomLevel(&random, 4);
     old.version = 1;
-    ok = ok && Plant(session, "version1.vrk", Serialize(old));
-    Bytes tooMany = Serialize(MakeRandomLevel(&random, 8));
+    ok = ok && Plant(session, "version1.vrk", SerializeToBytes(old));
+    Bytes tooMany = SerializeToBytes(MakeRandomLevel(&random, 8));
     tooMany[5] = 0x2C;  // 300 sectors claimed
     tooMany[6] = 0x01;
     ok = ok && Plant(session, "too_many.vrk", tooMany);
-    Bytes cut = Serialize(MakeRandomLevel(&random, 10));
+    Bytes cut = SerializeToBytes(MakeRandomLevel(&random, 10));
     cut.resize(cut.size() - 25);
     ok = ok && Plant(session, "cut_short.vrk", cut);
-    ok = ok && Plant(session, "bricks.vrk", Serialize(MakeBrickLevel()));
+    ok = ok && Plant(session, "bricks.vrk", SerializeToBytes(MakeBrickLevel()));
     return ok;
 }
 
@@ -190,8 +184,9 @@ bool CheckWrittenFiles(SoakSession* session)
             if (IsTemporary(name))
                 return FailSoak(session, "a temporary file was left behind: " + path);
             auto planted = session->plantedBytes.find(path);
-            Bytes bytes;
-            if (!ReadFileBytes(path, &bytes))
+            bool read = false;
+            Bytes bytes = ReadFileBytes(path, &read);
+            if (!read)
                 return FailSoak(session, "cannot read " + path);
             if (planted != session->plantedBytes.end() && planted->second == bytes)
                 continue;  // as planted: not the editor's

@@ -13,8 +13,6 @@
 #include "driver.h"
 #include "soak_random.h"
 
-typedef std::vector<unsigned char> Bytes;
-
 enum {
     SOAK_TIMEOUT_MS = 30000,  // longest the editor may take to answer, however loaded the machine
     SOAK_RECENT_EVENTS = 25   // events repeated in a failure report

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "level.h"
+#include "level_bytes.h"
 #include "level_check.h"
 #include "level_file.h"
 #include "level_test_support.h"
@@ -42,13 +43,6 @@ Level GoodLevel()
     return level;
 }
 
-Bytes ToBytes(const Level& level)
-{
-    Bytes bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    return bytes;
-}
-
 // The good level with one more sector, portals rebuilt, so only the new
 // sector's own problems show.
 Bytes WithExtraSector(const Sector& extra)
@@ -56,7 +50,7 @@ Bytes WithExtraSector(const Sector& extra)
     Level level = GoodLevel();
     level.sectors[level.sectorCount++] = extra;
     BuildPortals(&level);
-    return ToBytes(level);
+    return SerializeToBytes(level);
 }
 
 Bytes Prefix(const Bytes& bytes, size_t size)
@@ -70,7 +64,7 @@ typedef std::vector<std::string> Lines;
 
 TEST(LevelCheck, EachProblemAlone)
 {
-    const Bytes good = ToBytes(GoodLevel());
+    const Bytes good = SerializeToBytes(GoodLevel());
     ASSERT_EQ(99u, good.size());
 
     Bytes oldVersion = good;
@@ -108,15 +102,15 @@ TEST(LevelCheck, EachProblemAlone)
         {"intersecting", WithExtraSector(MakeSector(1, 1, 3, 2)),
          {"sectors 0 and 3 intersect", "sectors 1 and 3 intersect"}},
         {"intersecting in neighbouring slots", WithExtraSector(MakeSector(1, 2, 3, 3)), {"sectors 2 and 3 intersect"}},
-        {"no sectors, as a new level saves", ToBytes(NewLevel()), {}},
-        {"start outside", ToBytes(startOutside), {"start cell (4, 1) lies in no sector"}},
+        {"no sectors, as a new level saves", SerializeToBytes(NewLevel()), {}},
+        {"start outside", SerializeToBytes(startOutside), {"start cell (4, 1) lies in no sector"}},
         {"a stored portal altered", badPortal,
          {"stored portals differ from the derived ones: 6 stored, 6 derived, first at portal 3: "
           "stored {0, 0, 9, 2, 2}, derived {0, 0, 2, 2, 2}"}},
-        {"no stored portals", ToBytes(noPortals),
+        {"no stored portals", SerializeToBytes(noPortals),
          {"stored portals differ from the derived ones: 0 stored, 6 derived, first at portal 0: "
           "stored none, derived {2, 0, 2, 0, 1}"}},
-        {"one stored portal too many", ToBytes(extraPortal),
+        {"one stored portal too many", SerializeToBytes(extraPortal),
          {"stored portals differ from the derived ones: 7 stored, 6 derived, first at portal 6: "
           "stored {1, 2, 3, 4, 5}, derived none"}},
     };
@@ -132,7 +126,7 @@ TEST(LevelCheck, SeveralProblemsComeInAFixedOrder)
     level.sectors[1].ceilingHeight = 0;
     level.startY = 9;
     level.portals[0].twin = 4;
-    Bytes bytes = ToBytes(level);
+    Bytes bytes = SerializeToBytes(level);
     bytes.push_back(1);
     EXPECT_EQ((Lines{"version 3, expected 2", "1 trailing byte after the portals",
                      "sector 1: floor 255 above ceiling 0", "start cell (1, 9) lies in no sector",
@@ -143,7 +137,7 @@ TEST(LevelCheck, SeveralProblemsComeInAFixedOrder)
 
 TEST(LevelCheck, EveryCutOfAGoodFileIsReportedTruncated)
 {
-    const Bytes good = ToBytes(GoodLevel());
+    const Bytes good = SerializeToBytes(GoodLevel());
     for (size_t n = 0; n < good.size(); n++) {
         Lines lines = Check(Prefix(good, n));
         ASSERT_EQ(1u, lines.size()) << "cut at " << n;
@@ -160,7 +154,7 @@ TEST(LevelCheck, SharedEdgesBeyondThePortalTable)
     level.startY = 1;
     int leftOut = BuildPortals(&level);
     ASSERT_GT(leftOut, 1);
-    EXPECT_EQ(Lines{std::to_string(leftOut) + " shared edges do not fit the portal table"}, Check(ToBytes(level)))
+    EXPECT_EQ(Lines{std::to_string(leftOut) + " shared edges do not fit the portal table"}, Check(SerializeToBytes(level)))
         << "the stored table is the capped one the builder derives";
 
     // Just one edge over: the bricks whose last sector adds one edge too many.
@@ -172,13 +166,13 @@ TEST(LevelCheck, SharedEdgesBeyondThePortalTable)
             break;
     }
     ASSERT_EQ(1, BuildPortals(&level)) << "no brick layout leaves exactly one edge out";
-    EXPECT_EQ(Lines{"1 shared edge does not fit the portal table"}, Check(ToBytes(level)));
+    EXPECT_EQ(Lines{"1 shared edge does not fit the portal table"}, Check(SerializeToBytes(level)));
 }
 
 TEST(LevelCheck, RandomBytesNeverUpsetIt)
 {
     std::mt19937 random(99);
-    const Bytes good = ToBytes(GoodLevel());
+    const Bytes good = SerializeToBytes(GoodLevel());
     for (int round = 0; round < 2000; round++) {
         Bytes bytes;
         if (round % 2) {

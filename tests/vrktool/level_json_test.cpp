@@ -9,19 +9,13 @@
 #include <nlohmann/json.hpp>
 
 #include "level.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "level_json.h"
 #include "level_test_support.h"
 #include "portals.h"
 
 namespace {
-
-Bytes ToBytes(const Level& level)
-{
-    Bytes bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    return bytes;
-}
 
 std::string JoinLines(const std::vector<std::string>& lines)
 {
@@ -89,7 +83,7 @@ TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
     static Level level, built;
     for (int round = 0; round < 300; round++) {
         level = RandomLevel(&random);
-        Bytes bytes = ToBytes(level);
+        Bytes bytes = SerializeToBytes(level);
         std::string text = FormatLevelJson(bytes.data(), bytes.size(), bytes.size());
         built = NewLevel();
         JsonBuild build;
@@ -97,8 +91,8 @@ TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
         ASSERT_TRUE(Build(text, &built, &build, &problems)) << "round " << round << ":\n"
                                                             << JoinLines(problems);
         EXPECT_TRUE(build.portalsGiven);
-        ASSERT_EQ(HexBytes(bytes), HexBytes(ToBytes(built))) << "round " << round << ", document:\n"
-                                                             << text;
+        ASSERT_EQ(HexBytes(bytes), HexBytes(SerializeToBytes(built))) << "round " << round << ", document:\n"
+                                                                     << text;
 
         nlohmann::ordered_json document = nlohmann::ordered_json::parse(text);
         for (const char* key : {"portals", "portalCount", "size"})
@@ -106,7 +100,7 @@ TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
         BuildPortals(&level);
         ASSERT_TRUE(Build(document.dump(), &built, &build, &problems)) << JoinLines(problems);
         EXPECT_FALSE(build.portalsGiven);
-        ASSERT_EQ(HexBytes(ToBytes(level)), HexBytes(ToBytes(built))) << "round " << round << " without portals";
+        ASSERT_EQ(HexBytes(SerializeToBytes(level)), HexBytes(SerializeToBytes(built))) << "round " << round << " without portals";
     }
 }
 

@@ -13,6 +13,7 @@
 #include <nlohmann/json.hpp>
 
 #include "level.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "level_json.h"
 #include "level_test_support.h"
@@ -51,13 +52,6 @@ protected:
     ScratchFolder outputs;
 };
 
-Bytes ToBytes(const Level& level)
-{
-    Bytes bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    return bytes;
-}
-
 // Two one-cell sectors side by side with their portals, start in the first.
 Level TwoCells()
 {
@@ -75,7 +69,7 @@ const char USAGE_START[] = "usage: vrktool info FILE [--json]";
 
 TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
 {
-    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    std::string file = Write("two.vrk", SerializeToBytes(TwoCells()));
     const Args cases[] = {
         {},
         {"frobnicate"},
@@ -116,7 +110,7 @@ TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
 
 TEST_F(VrktoolCli, InfoListsEveryRecordAndIsStable)
 {
-    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    std::string file = Write("two.vrk", SerializeToBytes(TwoCells()));
     ToolRun run = Run({"info", file});
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("size 49\n"
@@ -135,7 +129,7 @@ TEST_F(VrktoolCli, InfoListsEveryRecordAndIsStable)
 
 TEST_F(VrktoolCli, InfoAsJson)
 {
-    std::string file = Write("two.vrk", ToBytes(TwoCells()));
+    std::string file = Write("two.vrk", SerializeToBytes(TwoCells()));
     ToolRun run = Run({"info", "--json", file});
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("{\n"
@@ -162,7 +156,7 @@ TEST_F(VrktoolCli, InfoAsJson)
 
 TEST_F(VrktoolCli, InfoShowsWhatABrokenFileHolds)
 {
-    Bytes bytes = ToBytes(TwoCells());
+    Bytes bytes = SerializeToBytes(TwoCells());
     const struct { const char* what; Bytes bytes; std::string expected; } cases[] = {
         {"empty", {}, "size 0\ntruncated: 9 bytes needed\n"},
         {"cut in the second sector", Bytes(bytes.begin(), bytes.begin() + 25),
@@ -187,7 +181,7 @@ TEST_F(VrktoolCli, InfoShowsWhatABrokenFileHolds)
 
 TEST_F(VrktoolCli, CheckPassesAGoodLevelQuietly)
 {
-    ToolRun run = Run({"check", Write("two.vrk", ToBytes(TwoCells()))});
+    ToolRun run = Run({"check", Write("two.vrk", SerializeToBytes(TwoCells()))});
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ("", run.out);
     EXPECT_EQ("", run.err);
@@ -196,18 +190,18 @@ TEST_F(VrktoolCli, CheckPassesAGoodLevelQuietly)
 TEST_F(VrktoolCli, CheckNamesEachFileOnEachProblem)
 {
     Level tooMany = TwoCells();
-    Bytes tooManyBytes = ToBytes(tooMany);
+    Bytes tooManyBytes = SerializeToBytes(tooMany);
     tooManyBytes[5] = 0x01;  // 257 sectors claimed
     tooManyBytes[6] = 0x01;
-    Bytes trailing = ToBytes(TwoCells());
+    Bytes trailing = SerializeToBytes(TwoCells());
     trailing.push_back(0);
     Level swapped = TwoCells();
     swapped.sectors[1].floorHeight = 251;
-    std::string good = Write("good.vrk", ToBytes(TwoCells()));
+    std::string good = Write("good.vrk", SerializeToBytes(TwoCells()));
     std::string empty = Write("empty.vrk", {});
     std::string many = Write("many.vrk", tooManyBytes);
     std::string tail = Write("tail.vrk", trailing);
-    std::string upside = Write("upside.vrk", ToBytes(swapped));
+    std::string upside = Write("upside.vrk", SerializeToBytes(swapped));
     ToolRun run = Run({"check", good, empty, many, tail, upside});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(empty + ": truncated: 0 bytes, the header needs 9\n" +
@@ -232,9 +226,9 @@ TEST_F(VrktoolCli, CheckExitsTwoWhenAFileCannotBeRead)
 TEST_F(VrktoolCli, PortalsRebuildsInPlace)
 {
     Level level = TwoCells();
-    Bytes expected = ToBytes(level);
+    Bytes expected = SerializeToBytes(level);
     level.portalCount = 0;
-    Bytes stale = ToBytes(level);
+    Bytes stale = SerializeToBytes(level);
     std::string file = Write("stale.vrk", stale);
     ToolRun run = Run({"portals", file});
     EXPECT_EQ(0, run.exitCode) << run.err;
@@ -247,9 +241,9 @@ TEST_F(VrktoolCli, PortalsRebuildsInPlace)
 TEST_F(VrktoolCli, PortalsToAnotherFileLeavesTheInputAlone)
 {
     Level level = TwoCells();
-    Bytes expected = ToBytes(level);
+    Bytes expected = SerializeToBytes(level);
     level.portalCount = 0;
-    Bytes stale = ToBytes(level);
+    Bytes stale = SerializeToBytes(level);
     stale.insert(stale.end(), {9, 9, 9});  // any file that loads, trailing bytes and all
     std::string in = Write("in.vrk", stale);
     std::string out = levels.Path("out.vrk");
@@ -264,9 +258,9 @@ TEST_F(VrktoolCli, PortalsToAnotherFileLeavesTheInputAlone)
 TEST_F(VrktoolCli, PortalsInPlaceKeepsWhatIsNotExactlyALevel)
 {
     Level level = TwoCells();
-    Bytes trailing = ToBytes(level);
+    Bytes trailing = SerializeToBytes(level);
     trailing.insert(trailing.end(), {9, 9, 9});
-    Bytes portalsCut = ToBytes(level);
+    Bytes portalsCut = SerializeToBytes(level);
     portalsCut.resize(portalsCut.size() - 4);
     const struct { const char* what; Bytes bytes; const char* sizes; } cases[] = {
         {"trailing bytes", trailing, "52 bytes, but its header describes a level of 49"},
@@ -294,7 +288,7 @@ TEST_F(VrktoolCli, PortalsInPlaceKeepsWhatIsNotExactlyALevel)
 // so it costs no disk.
 TEST_F(VrktoolCli, HugeFileIsReadOnlyAsFarAsALevelGoes)
 {
-    Bytes level = ToBytes(TwoCells());
+    Bytes level = SerializeToBytes(TwoCells());
     std::string file = Write("huge.vrk", level);
     const unsigned long long size = (5ull << 30) + 7;  // past 32 bits too
     std::filesystem::resize_file(file, size);
@@ -334,16 +328,16 @@ TEST_F(VrktoolCli, PortalsSaysHowManyEdgesWereLeftOut)
     Level expected = level;
     int leftOut = BuildPortals(&expected);
     ASSERT_GT(leftOut, 0);
-    std::string file = Write("bricks.vrk", ToBytes(level));
+    std::string file = Write("bricks.vrk", SerializeToBytes(level));
     ToolRun run = Run({"portals", file});
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(file + ": " + std::to_string(leftOut) + " shared edges left out, the portal table holds 512\n", run.err);
-    EXPECT_EQ(HexBytes(ToBytes(expected)), HexBytes(ReadFileBytes(file)));
+    EXPECT_EQ(HexBytes(SerializeToBytes(expected)), HexBytes(ReadFileBytes(file)));
 }
 
 TEST_F(VrktoolCli, PortalsRefusesWhatTheReaderRefuses)
 {
-    Bytes cut = ToBytes(TwoCells());
+    Bytes cut = SerializeToBytes(TwoCells());
     cut.resize(20);
     std::string file = Write("cut.vrk", cut);
     ToolRun run = Run({"portals", file});
@@ -351,7 +345,7 @@ TEST_F(VrktoolCli, PortalsRefusesWhatTheReaderRefuses)
     EXPECT_EQ(file + ": unable to read level from file\n", run.err);
     EXPECT_EQ(HexBytes(cut), HexBytes(ReadFileBytes(file)));
 
-    Bytes many = ToBytes(TwoCells());
+    Bytes many = SerializeToBytes(TwoCells());
     many[6] = 0x10;
     file = Write("many.vrk", many);
     run = Run({"portals", file});
@@ -363,7 +357,7 @@ TEST_F(VrktoolCli, PortalsKeepsAnOldVersionAndSaysSo)
 {
     Level level = TwoCells();
     level.version = 1;
-    Bytes bytes = ToBytes(level);
+    Bytes bytes = SerializeToBytes(level);
     std::string file = Write("old.vrk", bytes);
     ToolRun run = Run({"portals", file});
     EXPECT_EQ(0, run.exitCode);
@@ -373,7 +367,7 @@ TEST_F(VrktoolCli, PortalsKeepsAnOldVersionAndSaysSo)
 
 TEST_F(VrktoolCli, PortalsReportsAFailedWrite)
 {
-    std::string in = Write("in.vrk", ToBytes(TwoCells()));
+    std::string in = Write("in.vrk", SerializeToBytes(TwoCells()));
     std::string out = levels.Path("no such folder/out.vrk");
     ToolRun run = Run({"portals", in, "-o", out});
     EXPECT_EQ(1, run.exitCode);
@@ -386,7 +380,7 @@ TEST_F(VrktoolCli, PortalsReportsAFailedWrite)
 // that waited would take it instead of ending without it.
 TEST_F(VrktoolCli, FifoIsRefusedWithoutWaiting)
 {
-    const Bytes level = ToBytes(TwoCells());
+    const Bytes level = SerializeToBytes(TwoCells());
     const std::string fifo = levels.Path("pipe.vrk");
     const std::string out = levels.Path("out.vrk");
     const struct { Args args; int exitCode; bool toStdout; } cases[] = {
@@ -413,8 +407,8 @@ TEST_F(VrktoolCli, FifoIsRefusedWithoutWaiting)
 // Output that cannot be written is an error, not a success.
 TEST_F(VrktoolCli, FailedWriteToStandardOutputExitsTwo)
 {
-    std::string file = Write("two.vrk", ToBytes(TwoCells()));
-    Bytes trailing = ToBytes(TwoCells());
+    std::string file = Write("two.vrk", SerializeToBytes(TwoCells()));
+    Bytes trailing = SerializeToBytes(TwoCells());
     trailing.push_back(0);
     std::string faulty = Write("faulty.vrk", trailing);  // check has a line to print, and exit code 1 for it
     ToolRunOptions refused;
@@ -431,9 +425,9 @@ TEST_F(VrktoolCli, FailedWriteToStandardOutputExitsTwo)
 TEST_F(VrktoolCli, DoubleDashEndsTheOptions)
 {
     Level level = TwoCells();
-    Bytes expected = ToBytes(level);
+    Bytes expected = SerializeToBytes(level);
     level.portalCount = 0;
-    Write("-x.vrk", ToBytes(level));
+    Write("-x.vrk", SerializeToBytes(level));
     ToolRunOptions inLevels;
     inLevels.workingFolder = levels.Root();
     ToolRun plain = Run({"info", "-x.vrk"}, inLevels);
@@ -547,7 +541,7 @@ TEST_F(VrktoolCli, BuildSaysHowManyEdgesWereLeftOut)
 {
     Level level;
     FillBrickLayout(&level, MAX_SECTORS);
-    Bytes bare = ToBytes(level);
+    Bytes bare = SerializeToBytes(level);
     int leftOut = BuildPortals(&level);
     ASSERT_GT(leftOut, 0);
     nlohmann::ordered_json json = nlohmann::ordered_json::parse(FormatLevelJson(bare.data(), bare.size(), bare.size()));
@@ -560,7 +554,7 @@ TEST_F(VrktoolCli, BuildSaysHowManyEdgesWereLeftOut)
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ(source + ": " + std::to_string(leftOut) + " shared edges left out, the portal table holds 512\n",
               run.err);
-    EXPECT_TRUE(ToBytes(level) == ReadFileBytes(out)) << "the level with the portals that fit";
+    EXPECT_TRUE(SerializeToBytes(level) == ReadFileBytes(out)) << "the level with the portals that fit";
 }
 
 namespace {
@@ -584,7 +578,7 @@ void ExpectPixel(const PngPicture& picture, int x, int y, uint32_t expected, con
 // pixel is the editor's is checked against the editor's own drawing.
 TEST_F(VrktoolCli, RenderDrawsTheMapViewWithItsOptions)
 {
-    std::string level = Write("two.vrk", ToBytes(TwoCells()));  // [0, 1) and [1, 2) x [0, 1), floors 128 and 10
+    std::string level = Write("two.vrk", SerializeToBytes(TwoCells()));  // [0, 1) and [1, 2) x [0, 1), floors 128 and 10
     std::string out = levels.Path("two.png");
     const struct {
         Args options;
@@ -626,7 +620,7 @@ TEST_F(VrktoolCli, RenderDrawsTheMapViewWithItsOptions)
 // the reader's warning, as the editor does.
 TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
 {
-    Bytes cut = ToBytes(TwoCells());
+    Bytes cut = SerializeToBytes(TwoCells());
     cut.resize(20);
     std::string file = Write("cut.vrk", cut);
     std::string out = levels.Path("out.png");
@@ -642,7 +636,7 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
 
     Level far = TwoCells();
     far.sectors[1] = MakeSector(1, 0, 65535, 1);
-    file = Write("far.vrk", ToBytes(far));
+    file = Write("far.vrk", SerializeToBytes(far));
     run = Run({"render", file, "-o", out});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(file + ": a picture of 1048576 x 32 pixels is larger than vrktool makes (16384 pixels a side, "
@@ -653,12 +647,12 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
 
     Level old = TwoCells();
     old.version = 1;
-    file = Write("old.vrk", ToBytes(old));
+    file = Write("old.vrk", SerializeToBytes(old));
     run = Run({"render", file, "-o", out});
     EXPECT_EQ(0, run.exitCode);
     EXPECT_EQ(file + ": Expected map version 2, file is version 1.\n", run.err);
 
-    run = Run({"render", Write("two.vrk", ToBytes(TwoCells())), "-o", levels.Path("no such folder/x.png")});
+    run = Run({"render", Write("two.vrk", SerializeToBytes(TwoCells())), "-o", levels.Path("no such folder/x.png")});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(levels.Path("no such folder/x.png") + ": unable to write picture to file\n", run.err);
 }

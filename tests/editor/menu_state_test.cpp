@@ -235,8 +235,9 @@ TEST_F(SavePath, LongRememberedPathIsNeverCutShort)
     Command(IDM_FILE_SAVE);
     answer.Finish();
 
-    Bytes written;
-    if (ReadFileBytes(path, &written)) {
+    bool written = false;
+    ReadFileBytes(path, &written);
+    if (written) {
         EXPECT_EQ(g_level.modified, 0) << "saved, yet still modified";
     } else {
         // This system cannot reach such a path: the save must say so.
