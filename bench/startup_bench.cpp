@@ -22,7 +22,10 @@ std::string WindowsPath(std::string path)
     return path;
 }
 
-struct Found { DWORD processId; HWND window; };
+struct Found {
+    DWORD processId;
+    HWND window;
+};
 
 BOOL CALLBACK FindVisibleWindow(HWND window, LPARAM param)
 {
@@ -97,7 +100,11 @@ int main(int argc, char** argv)
     const std::string minimalWithDlls = WindowsPath(QM_MINIMAL_DLLS_EXE);
     const std::string level = WindowsPath(QM_SOURCE_DIR "/examples/hall.vrk");
 
-    struct Subject { const char* name; std::string exe, arguments; std::vector<double> ms; };
+    struct Subject {
+        const char* name;
+        std::string exe, arguments;
+        std::vector<double> ms;
+    };
     Subject subjects[] = {
         {"minimal Win32 window", minimal, "", {}},
         {"minimal + comctl32, comdlg32, shell32", minimalWithDlls, "", {}},

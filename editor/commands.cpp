@@ -23,8 +23,8 @@ namespace {
 const char LEVEL_FILTER[] = "All\0*.*\0Quillmarch Level\0*.vrk\0";
 
 enum {
-    FILE_NAME_CHARS = 260,   // the file dialogs' name buffer
-    LEVEL_FILTER_INDEX = 2   // "Quillmarch Level" is selected
+    FILE_NAME_CHARS = 260,  // the file dialogs' name buffer
+    LEVEL_FILTER_INDEX = 2  // "Quillmarch Level" is selected
 };
 
 void ShowError(HWND window, const char* text)
@@ -222,6 +222,8 @@ BOOL OnQueryEndSession(HWND window)
 
 bool OnCommand(HWND window, WPARAM wParam, LPARAM)
 {
+    // The table is kept aligned by hand.
+    // clang-format off
     switch (LOWORD(wParam)) {
     // File menu
     case IDM_FILE_NEW:          NewLevelCommand(window); return true;
@@ -234,6 +236,7 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM)
     // Help menu
     case IDM_ABOUT:             RunDialog(window, IDD_ABOUT, AboutDlgProc); return true;
     }
+    // clang-format on
     return false;
 }
 

@@ -47,6 +47,8 @@ void OnDestroy(HWND window)
 
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
+    // The table is kept aligned by hand.
+    // clang-format off
     switch (message) {
     case WM_CREATE:        OnCreate(window); return 0;
     case WM_DESTROY:       OnDestroy(window); return 0;
@@ -64,6 +66,7 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
     case WM_DROPFILES:     OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     }
+    // clang-format on
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
@@ -109,4 +112,3 @@ HWND GetMainWindow()
 {
     return g_mainWindow;
 }
-

@@ -9,7 +9,10 @@
 
 EditState g_edit = {NO_SECTOR, NO_SECTOR, 0, false};
 
-enum { NEW_FLOOR_HEIGHT = 128, NEW_CEILING_HEIGHT = 132 };
+enum {
+    NEW_FLOOR_HEIGHT = 128,
+    NEW_CEILING_HEIGHT = 132
+};
 
 namespace {
 

@@ -158,7 +158,9 @@ int CheckCommand(int argc, char** argv)
         if (CheckLevelFile(file.bytes.data(), file.bytes.size(), file.info.size, PrintProblem, &context) > 0)
             problems = true;
     }
-    return unreadable ? 2 : problems ? 1 : 0;
+    if (unreadable)
+        return 2;
+    return problems ? 1 : 0;
 }
 
 const char* g_loadingPath = "";  // named in the reader's warnings

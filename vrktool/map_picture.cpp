@@ -110,8 +110,9 @@ void DrawMapView(const Level& level, SectorShade shade, int width, int height, M
     DrawGrid(picture);
     for (int i = 0; i < level.sectorCount && i < MAX_SECTORS; i++) {
         const Sector& s = level.sectors[i];
-        uint32_t interior = shade == SHADE_FLOOR ? Grey(s.floorHeight)
-                            : shade == SHADE_CEILING ? Grey(s.ceilingHeight) : MAP_FIELD_COLOUR;
+        uint32_t interior = shade == SHADE_FLOOR     ? Grey(s.floorHeight)
+                            : shade == SHADE_CEILING ? Grey(s.ceilingHeight)
+                                                     : MAP_FIELD_COLOUR;
         DrawSector(picture, s, interior);
     }
     DrawStartDisc(picture, level.startX, level.startY);

@@ -23,9 +23,9 @@ enum { DRIVER_TIMEOUT_MS = 8000 };
 // ---- The editor process -------------------------------------------------
 
 struct EditorProcess {
-    HANDLE process;   // null when nothing was started
+    HANDLE process;  // null when nothing was started
     DWORD processId;
-    HWND window;      // the main window, once found
+    HWND window;  // the main window, once found
 };
 
 // The built editor, in Windows form (Z:\...).

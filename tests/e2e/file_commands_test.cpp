@@ -196,7 +196,11 @@ TEST_F(FileCommands, FileDialogsLeaveTheCurrentFolderAsTheyFoundIt)
 
     // Each dialog browsed away and then cancelled or confirmed; a relative
     // path dropped afterwards still loads from the start folder.
-    struct Case { const char* name; int command; const char* chosen; };
+    struct Case {
+        const char* name;
+        int command;
+        const char* chosen;
+    };
     const Case cases[] = {{"Open cancelled", IDM_FILE_OPEN, nullptr},
                           {"Save As cancelled", IDM_FILE_SAVE_AS, nullptr},
                           {"Save As confirmed", IDM_FILE_SAVE_AS, "b.vrk"}};
@@ -327,7 +331,7 @@ std::vector<FileSector> MakeBrickWall()
 }
 
 bool Touch(unsigned aEnd, unsigned bStart, unsigned a0, unsigned a1, unsigned b0,
-                  unsigned b1)
+           unsigned b1)
 {
     return aEnd == bStart && (a0 > b0 ? a0 : b0) < (a1 < b1 ? a1 : b1);
 
@@ -358,7 +362,11 @@ int CountSharedEdges(const std::vector<FileSector>& s)
 // over the table, told in the singular.
 TEST_F(FileCommands, FullPortalTableStillSavesThenWarnsWithCount)
 {
-    struct Case { size_t bricks; int edges; const char* leftOut; };
+    struct Case {
+        size_t bricks;
+        int edges;
+        const char* leftOut;
+    };
     const Case cases[] = {{256, 705, "193 shared edges were"}, {189, 513, "1 shared edge was"}};
     Start();
     for (const Case& c : cases) {

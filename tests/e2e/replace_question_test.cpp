@@ -4,7 +4,9 @@
 
 #include "resource.h"
 
-enum Trigger { BY_NEW, BY_OPEN, BY_DROP };
+enum Trigger { BY_NEW,
+               BY_OPEN,
+               BY_DROP };
 
 class AskBeforeReplacing : public EditorTest, public ::testing::WithParamInterface<Trigger> {
 protected:
@@ -18,7 +20,7 @@ protected:
     void Replace()
     {
         switch (GetParam()) {
-        case BY_NEW:  PostCommand(editor_.window, IDM_FILE_NEW); break;
+        case BY_NEW: PostCommand(editor_.window, IDM_FILE_NEW); break;
         case BY_OPEN: PostCommand(editor_.window, IDM_FILE_OPEN); break;
         case BY_DROP:
             ASSERT_TRUE(DropFilesOn(&editor_, {PathOf("other.vrk")})) << "drop not delivered";

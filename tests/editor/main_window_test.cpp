@@ -27,7 +27,8 @@ TEST_F(MainWindow, HasItsClassSizeStyleMenuAndTitle)
 
     LONG style = GetWindowLongA(window_, GWL_STYLE);
     EXPECT_EQ(static_cast<LONG>(WS_OVERLAPPEDWINDOW),
-              style & static_cast<LONG>(WS_OVERLAPPEDWINDOW)) << "overlapped-window style";
+              style & static_cast<LONG>(WS_OVERLAPPEDWINDOW))
+        << "overlapped-window style";
     EXPECT_TRUE(IsWindowVisible(window_)) << "shown";
     EXPECT_EQ(0, GetWindowLongA(window_, GWL_EXSTYLE) & ~WS_EX_WINDOWEDGE & ~WS_EX_ACCEPTFILES)
         << "no extended style of its own";

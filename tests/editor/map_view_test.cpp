@@ -90,7 +90,11 @@ TEST_F(MapView, FreshLevelShowsFieldGridAndStartDisc)
 // 50-pixel-high one has 4 horizontal lines. Read across row / column 24.
 TEST_F(MapView, GridLinesEverySixteenPixelsUpToTheEdge)
 {
-    struct Case { int width, height; bool vertical; std::vector<int> lines; };
+    struct Case {
+        int width, height;
+        bool vertical;
+        std::vector<int> lines;
+    };
     const Case cases[] = {
         {100, 40, true, {0, 16, 32, 48, 64, 80, 96}},
         {40, 50, false, {0, 16, 32, 48}},
@@ -137,7 +141,11 @@ TEST_F(MapView, SectorHasRedOutlineAndBlackInterior)
 // The same two overlapping sectors in both slot orders: the later one wins.
 TEST_F(MapView, LaterSlotIsDrawnOnTop)
 {
-    struct Case { bool wideFirst; COLORREF atInnerEdge; const char* what; };
+    struct Case {
+        bool wideFirst;
+        COLORREF atInnerEdge;
+        const char* what;
+    };
     const Case cases[] = {
         {true, SECTOR_COLOUR, "narrow sector (slot 1) outline over the wide one"},
         {false, FIELD_COLOUR, "wide sector (slot 1) interior over the narrow one's outline"},
@@ -191,7 +199,7 @@ TEST_F(MapView, SelectionFrameIsDottedWhiteOnePixelOutside)
     g_edit.selected = 1;
     Paint(112, 64);
     const int left = 31, top = 15, right = 80, bottom = 48;  // the frame's ring
-    int whiteOnSide[4] = {0, 0, 0, 0};  // left, right, top, bottom
+    int whiteOnSide[4] = {0, 0, 0, 0};                       // left, right, top, bottom
     for (int y = 0; y < 64; y++) {
         for (int x = 0; x < 112; x++) {
             if (PixelAt(&canvas_, x, y) != FRAME_COLOUR)
@@ -230,8 +238,8 @@ TEST_F(MapView, FarSectorsAreClippedAway)
             fresh.push_back(PixelAt(&canvas_, x, y));
 
     AddSectorForTest(65534, 65534, 65535, 65535);
-    AddSectorForTest(6, 0, 65535, 3);      // starts one column past the view
-    AddSectorForTest(0, 4, 4000, 65535);   // starts one row past the view
+    AddSectorForTest(6, 0, 65535, 3);     // starts one column past the view
+    AddSectorForTest(0, 4, 4000, 65535);  // starts one row past the view
     g_edit.selected = 0;
     Paint(96, 64);
     for (int y = 0; y < 64; y++) {
@@ -307,7 +315,11 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
         {"overlapping and enclosed",
          {MakeSector(1, 1, 8, 6), MakeSector(3, 2, 5, 4), MakeSector(6, 4, 10, 8), MakeSector(2, 8, 4, 12),
           MakeSector(0, 9, 12, 11), MakeSector(1, 1, 8, 6)},
-         12, 3, 0, 0, nullptr},
+         12,
+         3,
+         0,
+         0,
+         nullptr},
         {"start disc on the right and bottom outline", {MakeSector(2, 2, 5, 4)}, 4, 3, 0, 0, nullptr},
         {"start disc just above a sector", {MakeSector(2, 2, 5, 4)}, 2, 1, 0, 0, nullptr},
         {"start cell outside every sector", {MakeSector(1, 1, 3, 3)}, 9, 6, 0, 0, nullptr},
@@ -315,11 +327,19 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
         {"inverted and empty sectors",
          {MakeSector(5, 1, 2, 4), MakeSector(1, 6, 3, 4), MakeSector(7, 1, 7, 3), MakeSector(8, 2, 10, 2),
           MakeSector(11, 8, 6, 5), MakeSector(0, 0, 0, 0)},
-         0, 0, 0, 0, nullptr},
+         0,
+         0,
+         0,
+         0,
+         nullptr},
         {"coordinates far past the window",
          {MakeSector(65534, 65534, 65535, 65535), MakeSector(6, 0, 65535, 3), MakeSector(0, 4, 4000, 65535),
           MakeSector(65535, 2, 3, 3)},
-         65535, 65535, 96, 64, nullptr},
+         65535,
+         65535,
+         96,
+         64,
+         nullptr},
     };
     ScratchFolder folder;
     std::string vrk = folder.Path("level.vrk"), png = folder.Path("level.png");
@@ -392,7 +412,12 @@ TEST(DrawingTools, PensAndBrushesOfTheirStylesAndColoursAllReleased)
     EXPECT_EQ(static_cast<UINT>(BS_SOLID), start.lbStyle) << "start brush style";
     EXPECT_EQ(START_COLOUR, start.lbColor) << "start brush colour " << DescribeColour(start.lbColor);
 
-    struct PenCase { HPEN pen; DWORD style; COLORREF colour; const char* name; };
+    struct PenCase {
+        HPEN pen;
+        DWORD style;
+        COLORREF colour;
+        const char* name;
+    };
     const PenCase pens[] = {
         {g_tools.sectorPen, PS_COSMETIC | PS_SOLID, SECTOR_COLOUR, "sector pen"},
         {g_tools.gridPen, PS_COSMETIC | PS_SOLID, GRID_COLOUR, "grid pen"},

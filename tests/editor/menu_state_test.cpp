@@ -40,8 +40,16 @@ public:
         if (thread_.joinable())
             thread_.join();
     }
-    const std::string& Caption() { Finish(); return caption_; }
-    const std::string& Text() { Finish(); return text_; }
+    const std::string& Caption()
+    {
+        Finish();
+        return caption_;
+    }
+    const std::string& Text()
+    {
+        Finish();
+        return text_;
+    }
 
 private:
     std::string caption_;

@@ -53,7 +53,9 @@ TEST_F(MouseEditing, NegativePixelTruncatesTowardZero)
 
 TEST_F(MouseEditing, DragStretchesRightAndDownAndBack)
 {
-    struct Step { int x, y, right, bottom; };
+    struct Step {
+        int x, y, right, bottom;
+    };
     const Step steps[] = {
         {90, 60, 6, 4},  // (90 - 40) / 16 = 3 more columns
         {55, 56, 3, 4},  // 15 pixels: no more columns
@@ -122,7 +124,7 @@ TEST_F(MouseEditing, MoveWithoutTheButtonChangesNothing)
     Move(90, 90, 0);  // button flag missing
     ExpectSector(0, 2, 3, 3, 4);
     Release(40, 56);
-    Move(90, 90);     // after the release
+    Move(90, 90);  // after the release
     ExpectSector(0, 2, 3, 3, 4);
 }
 
@@ -150,7 +152,9 @@ TEST_F(MouseEditing, SelectedHeightsKeepTheLowEightBits)
 // A drag left of or above the press point keeps one cell.
 TEST_F(MouseEditing, DragLeftOrUpKeepsOneCell)
 {
-    struct Step { int x, y; };
+    struct Step {
+        int x, y;
+    };
     const Step steps[] = {{24, 56}, {8, 56}, {40, 8}, {8, 8}, {-200, -300}, {-32768, -32768}};
     Press(40, 56);
     for (const Step& s : steps) {
@@ -189,10 +193,10 @@ TEST_F(MouseEditing, StretchAfterMidDragSaveSetsModified)
     AddSectorForTest(5, 7, 6, 8);
     Press(40, 120);  // new sector at (2, 7)
     ASSERT_EQ(0, SaveLevel(&g_level, path.c_str()));
-    Move(88, 120);   // bottom-right cell (5, 7) is taken: refused
+    Move(88, 120);  // bottom-right cell (5, 7) is taken: refused
     ExpectSector(2, 2, 7, 3, 8);
     EXPECT_EQ(0, g_level.modified) << "a refused step";
-    Move(40, 56);    // upward: kept at one cell
+    Move(40, 56);  // upward: kept at one cell
     EXPECT_EQ(0, g_level.modified) << "an upward drag kept at one cell";
     Release(40, 56);
     DeleteFileA(path.c_str());

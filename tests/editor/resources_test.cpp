@@ -56,7 +56,10 @@ unsigned Dword(const std::vector<unsigned char>& b, size_t at)
 
 TEST_F(Resources, Strings)
 {
-    struct Case { int id; const char* text; };
+    struct Case {
+        int id;
+        const char* text;
+    };
     const Case cases[] = {{IDS_APP_TITLE, "Quillmarch"}, {IDS_WINDOW_CLASS, "QUILLMARCH"}};
     for (const Case& c : cases) {
         char text[100] = "";
@@ -76,15 +79,24 @@ TEST_F(Resources, MenuTextsIdsAndStates)
 {
     HMENU menu = LoadMenuA(module_, MAKEINTRESOURCEA(IDR_MAINMENU));
     ASSERT_NE(nullptr, menu) << "menu 109";
-    struct Item { const char* text; int id; UINT state; };  // id 0: separator
-    struct Popup { const char* text; std::vector<Item> items; };
+    struct Item {
+        const char* text;
+        int id;
+        UINT state;
+    };  // id 0: separator
+    struct Popup {
+        const char* text;
+        std::vector<Item> items;
+    };
     const std::vector<Popup> popups = {
-        {"&File", {{"&New\tCtrl+N", IDM_FILE_NEW, 0},
-                   {"&Open...\tCtrl+O", IDM_FILE_OPEN, 0},
-                   {"&Save\tCtrl+S", IDM_FILE_SAVE, 0},
-                   {"&Save As...\tCtrl+Shift+S", IDM_FILE_SAVE_AS, 0},
-                   {"", 0, MF_SEPARATOR},
-                   {"E&xit", IDM_EXIT, 0}}},
+        {"&File", {
+                      {"&New\tCtrl+N", IDM_FILE_NEW, 0},
+                      {"&Open...\tCtrl+O", IDM_FILE_OPEN, 0},
+                      {"&Save\tCtrl+S", IDM_FILE_SAVE, 0},
+                      {"&Save As...\tCtrl+Shift+S", IDM_FILE_SAVE_AS, 0},
+                      {"", 0, MF_SEPARATOR},
+                      {"E&xit", IDM_EXIT, 0},
+                  }},
         {"&Edit", {{"&Sector Properties...", IDM_SECTOR_PROPERTIES, MF_GRAYED}}},
         {"&Help", {{"&About ...", IDM_ABOUT, 0}}},
     };
@@ -119,7 +131,9 @@ TEST_F(Resources, MenuTextsIdsAndStates)
 TEST_F(Resources, SixAcceleratorsWithTheirFlags)
 {
     std::vector<unsigned char> raw = Raw(RT_ACCELERATOR, IDR_ACCELERATORS);
-    struct Entry { unsigned flags, key, id; };
+    struct Entry {
+        unsigned flags, key, id;
+    };
     const Entry expected[] = {
         {FALT | FNOINVERT, '/', IDM_ABOUT},
         {FALT | FNOINVERT, '?', IDM_ABOUT},
@@ -147,7 +161,10 @@ TEST_F(Resources, SixAcceleratorsWithTheirFlags)
 // the system can build from it.
 TEST_F(Resources, IconsAreSixteenColours)
 {
-    struct Group { int id; std::vector<int> sizes; };
+    struct Group {
+        int id;
+        std::vector<int> sizes;
+    };
     const Group groups[] = {{IDI_QUILLMARCH, {32, 16}}, {IDI_SMALL, {16}}};
     for (const Group& g : groups) {
         std::vector<unsigned char> dir = Raw(RT_GROUP_ICON, g.id);
@@ -200,7 +217,10 @@ TEST_F(Resources, VersionBlock)
     EXPECT_EQ(0x00010000u, fixed->dwProductVersionLS) << "product version .1.0";
     EXPECT_EQ(static_cast<DWORD>(VFT_APP), fixed->dwFileType) << "file type";
 
-    struct Case { const char* key; const char* value; };
+    struct Case {
+        const char* key;
+        const char* value;
+    };
     const Case cases[] = {
         {"Comments", "Level editor for the VRK engine"},
         {"CompanyName", ""},
@@ -246,8 +266,18 @@ struct DialogTemplate {
 class TemplateReader {
 public:
     explicit TemplateReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
-    unsigned Word() { unsigned w = ::Word(b_, at_); at_ += 2; return w; }
-    unsigned Dword() { unsigned d = ::Dword(b_, at_); at_ += 4; return d; }
+    unsigned Word()
+    {
+        unsigned w = ::Word(b_, at_);
+        at_ += 2;
+        return w;
+    }
+    unsigned Dword()
+    {
+        unsigned d = ::Dword(b_, at_);
+        at_ += 4;
+        return d;
+    }
     int Short() { return static_cast<short>(Word()); }
     void AlignDword() { at_ = (at_ + 3) & ~static_cast<size_t>(3); }
     bool Done() const { return at_ > b_.size(); }
@@ -296,7 +326,10 @@ bool ReadDialog(const std::vector<unsigned char>& bytes, DialogTemplate* d)
     d->style = r.Dword();
     d->exStyle = r.Dword();
     unsigned count = r.Word();
-    d->x = r.Short(); d->y = r.Short(); d->cx = r.Short(); d->cy = r.Short();
+    d->x = r.Short();
+    d->y = r.Short();
+    d->cx = r.Short();
+    d->cy = r.Short();
     if (r.NameOrOrdinal() != "" || r.NameOrOrdinal() != "")  // no menu, no own class
         return false;
     d->title = r.String();
@@ -309,7 +342,10 @@ bool ReadDialog(const std::vector<unsigned char>& bytes, DialogTemplate* d)
         DialogItem item;
         item.style = r.Dword();
         item.exStyle = r.Dword();
-        item.x = r.Short(); item.y = r.Short(); item.cx = r.Short(); item.cy = r.Short();
+        item.x = r.Short();
+        item.y = r.Short();
+        item.cx = r.Short();
+        item.cy = r.Short();
         item.id = r.Short();
         item.className = PredefinedClass(r.NameOrOrdinal());
         item.text = r.NameOrOrdinal();
@@ -325,8 +361,10 @@ void ExpectDialog(const DialogTemplate& want, const DialogTemplate& got)
 {
     EXPECT_EQ(want.style, got.style) << "dialog style";
     EXPECT_EQ(0u, got.exStyle) << "dialog extended style";
-    EXPECT_EQ(want.x, got.x); EXPECT_EQ(want.y, got.y);
-    EXPECT_EQ(want.cx, got.cx) << "width"; EXPECT_EQ(want.cy, got.cy) << "height";
+    EXPECT_EQ(want.x, got.x);
+    EXPECT_EQ(want.y, got.y);
+    EXPECT_EQ(want.cx, got.cx) << "width";
+    EXPECT_EQ(want.cy, got.cy) << "height";
     EXPECT_EQ(want.title, got.title) << "caption";
     EXPECT_EQ(want.pointSize, got.pointSize) << "font size";
     EXPECT_EQ(want.font, got.font) << "font";
@@ -337,7 +375,10 @@ void ExpectDialog(const DialogTemplate& want, const DialogTemplate& got)
         SCOPED_TRACE("control " + std::to_string(i) + " (" + w.className + " \"" + w.text + "\")");
         EXPECT_EQ(w.style | WS_CHILD | WS_VISIBLE, g.style) << "style";
         EXPECT_EQ(0u, g.exStyle) << "extended style";
-        EXPECT_EQ(w.x, g.x); EXPECT_EQ(w.y, g.y); EXPECT_EQ(w.cx, g.cx); EXPECT_EQ(w.cy, g.cy);
+        EXPECT_EQ(w.x, g.x);
+        EXPECT_EQ(w.y, g.y);
+        EXPECT_EQ(w.cx, g.cx);
+        EXPECT_EQ(w.cy, g.cy);
         EXPECT_EQ(w.id, g.id) << "id";
         EXPECT_EQ(w.className, g.className) << "class";
         EXPECT_EQ(w.text, g.text) << "text";
@@ -357,8 +398,7 @@ TEST_F(Resources, AboutDialogTemplate)
     EXPECT_EQ(std::string::npos, got.items[1].text.find('\n', lines.size()))
         << "the credit line is the last";
 
-    DialogTemplate want = {DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
-                           22, 17, 230, 75, "About Quillmarch", 8, "MS Sans Serif", {}};
+    DialogTemplate want = {DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 22, 17, 230, 75, "About Quillmarch", 8, "MS Sans Serif", {}};
     want.items = {
         {SS_ICON, 0, 14, 9, 21, 20, IDC_ABOUT_ICON, "Static", "#107"},
         {SS_CENTER | SS_NOPREFIX | SS_SUNKEN | WS_GROUP, 0, 49, 10, 119, 36, IDC_STATIC, "Static",
@@ -430,8 +470,7 @@ TEST_F(Resources, SectorPropertiesDialogTemplate)
     ASSERT_TRUE(ReadDialog(Raw(RT_DIALOG, IDD_SECTOR_PROPERTIES), &got))
         << "dialog 133 cannot be read";
     const unsigned edit = ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-    DialogTemplate want = {WS_POPUP | DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0,
-                           0, 0, 186, 65, "Sector Properties", 8, "MS Sans Serif", {}};
+    DialogTemplate want = {WS_POPUP | DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 186, 65, "Sector Properties", 8, "MS Sans Serif", {}};
     want.items = {
         {BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 129, 11, 50, 14, IDOK, "Button", "OK"},
         {BS_PUSHBUTTON | WS_TABSTOP, 0, 129, 28, 50, 14, IDCANCEL, "Button", "Cancel"},

@@ -10,7 +10,11 @@ namespace {
 const FileSector ONE_SECTOR = {2, 1, 5, 3, 128, 132};  // pixels [32, 80) x [16, 48)
 
 // Any window of the class in the process, shown or not.
-struct ClassQuery { DWORD processId; const char* className; HWND found; };
+struct ClassQuery {
+    DWORD processId;
+    const char* className;
+    HWND found;
+};
 
 BOOL CALLBACK MatchClass(HWND window, LPARAM param)
 {

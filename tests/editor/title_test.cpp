@@ -11,16 +11,20 @@ namespace {
 
 TEST(Title, FormatTable)
 {
-    struct Case { const char* fileName; int modified; const char* expected; };
+    struct Case {
+        const char* fileName;
+        int modified;
+        const char* expected;
+    };
     const Case cases[] = {
         {nullptr, 0, "Quillmarch - [Untitled]  "},
         {nullptr, 1, "Quillmarch - [Untitled] *"},
         {"C:\\maps\\hall.vrk", 0, "Quillmarch - hall.vrk  "},
         {"C:\\maps\\hall.vrk", 1, "Quillmarch - hall.vrk *"},
-        {"a.vrk", 0, "Quillmarch - a.vrk  "},                       // no backslash: whole
+        {"a.vrk", 0, "Quillmarch - a.vrk  "},                      // no backslash: whole
         {"C:/maps/fwd.vrk", 0, "Quillmarch - C:/maps/fwd.vrk  "},  // only '\' separates
         {"C:\\a b\\with space.vrk", 0, "Quillmarch - with space.vrk  "},
-        {"C:\\maps\\", 0, "Quillmarch -   "},                       // nothing after the backslash
+        {"C:\\maps\\", 0, "Quillmarch -   "},  // nothing after the backslash
         {"\\x.vrk", 0, "Quillmarch - x.vrk  "},
     };
     for (const Case& c : cases) {

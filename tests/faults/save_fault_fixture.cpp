@@ -98,4 +98,3 @@ void SaveFaultTest::ExpectSameBytes(const std::string& path, const Bytes& expect
     EXPECT_EQ(at, -1) << path << ": expected " << expected.size() << " bytes, got " << actual.size()
                       << ", the first difference at offset " << at;
 }
-

@@ -193,8 +193,8 @@ TEST(LevelFile, ExactlyTwoHundredFiftySixSectorsPassTheCountCheck)
 // Every way a load can fail; each must leave the level exactly as it was.
 struct RefusalCase {
     const char* what;
-    Bytes file;                       // written unless missing
-    bool missing;                     // no file at all
+    Bytes file;    // written unless missing
+    bool missing;  // no file at all
     std::vector<std::string> warnings;
 };
 
@@ -218,8 +218,7 @@ std::vector<RefusalCase> RefusalCases()
     cases.push_back({"257 sectors", big, false, {tooMany}});
     cases.push_back({"65535 sectors claimed", MakeLevelHeader(2, 0, 0, 65535, 0), false, {tooMany}});
     cases.push_back({"256 sectors claimed, none present", MakeLevelHeader(2, 0, 0, 256, 0), false, none});
-    cases.push_back({"old version and too many sectors", MakeLevelHeader(1, 0, 0, 300, 0), false,
-                     {"Expected map version 2, file is version 1.", tooMany}});
+    cases.push_back({"old version and too many sectors", MakeLevelHeader(1, 0, 0, 300, 0), false, {"Expected map version 2, file is version 1.", tooMany}});
     Bytes oldCut = MakeLevelHeader(1, 0, 0, 1, 0);
     oldCut.push_back(0);
     cases.push_back({"old version cut short", oldCut, false, {"Expected map version 2, file is version 1."}});

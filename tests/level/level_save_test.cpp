@@ -37,9 +37,15 @@ void MakeEditedLevel(Level* level)
 
 TEST(LevelSave, FailureAtEachStepKeepsTheOldFile)
 {
-    const struct { FileStep step; const char* name; } steps[] = {
-        {FILE_STEP_CREATE, "create"}, {FILE_STEP_WRITE, "write"}, {FILE_STEP_FLUSH, "flush"},
-        {FILE_STEP_CLOSE, "close"},   {FILE_STEP_REPLACE, "replace"},
+    const struct {
+        FileStep step;
+        const char* name;
+    } steps[] = {
+        {FILE_STEP_CREATE, "create"},
+        {FILE_STEP_WRITE, "write"},
+        {FILE_STEP_FLUSH, "flush"},
+        {FILE_STEP_CLOSE, "close"},
+        {FILE_STEP_REPLACE, "replace"},
     };
     for (const auto& s : steps) {
         ScratchFolder folder;

@@ -18,13 +18,13 @@ const std::string CLASSES_KEY = "Software\\Classes\\";
 const std::string PROGRAMS_ENTRY_KEY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Quillmarch";
 
 struct InstallCase {
-    const char* switches;   // after /S
-    HKEY root;              // where the association and the programs-list entry go
-    const char* rootName;   // "user" or "machine", as in the snapshot's lines
-    int startMenu;          // the Start menu's programs folder (CSIDL)
+    const char* switches;  // after /S
+    HKEY root;             // where the association and the programs-list entry go
+    const char* rootName;  // "user" or "machine", as in the snapshot's lines
+    int startMenu;         // the Start menu's programs folder (CSIDL)
     const char* startMenuName;
-    bool ownFolder;         // /D= with a folder of the test's; else the default one
-    bool throughShell;      // Wine's shell reads the machine's classes only
+    bool ownFolder;     // /D= with a folder of the test's; else the default one
+    bool throughShell;  // Wine's shell reads the machine's classes only
 };
 
 const InstallCase PER_USER = {"", HKEY_CURRENT_USER, "user", CSIDL_PROGRAMS,
@@ -79,7 +79,11 @@ protected:
         std::string exe = folder + "\\Quillmarch.exe";
         std::string version = ProductVersionOf(exe);
         EXPECT_NE("", version) << "no version block in " << exe;
-        const struct { std::string key; const char* name; std::string expected; } values[] = {
+        const struct {
+            std::string key;
+            const char* name;
+            std::string expected;
+        } values[] = {
             {CLASSES_KEY + ".vrk", "", "Quillmarch.Level"},
             {CLASSES_KEY + "Quillmarch.Level", "", "Quillmarch level"},
             {CLASSES_KEY + "Quillmarch.Level\\DefaultIcon", "", exe + ",0"},

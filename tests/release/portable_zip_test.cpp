@@ -63,8 +63,7 @@ TEST_F(ReleaseFiles, PortableZipRunsFromAFolderWithSpaces)
     // the build's and needs none.
     std::string level = ExampleNames().front();
     EditorProcess editor;
-    ASSERT_TRUE(LaunchProgram(&editor, "\"" + unpacked + "\\Quillmarch.exe\" \"" + unpacked +
-                                           "\\examples\\" + level + "\"", scratch.c_str()));
+    ASSERT_TRUE(LaunchProgram(&editor, "\"" + unpacked + "\\Quillmarch.exe\" \"" + unpacked + "\\examples\\" + level + "\"", scratch.c_str()));
     HWND window = WaitForMainWindow(&editor);
     DWORD exitCode = 0;
     if (!window)

@@ -31,19 +31,19 @@ struct SoakSession {
     bool closeRequested;  // a close request (Alt+F4) or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
 
-    std::string folder;   // the run's temp folder
-    std::string saves;    // where the Save dialog is pointed
-    std::string planted;  // files made by the soak, opened and dropped at random
+    std::string folder;                         // the run's temp folder
+    std::string saves;                          // where the Save dialog is pointed
+    std::string planted;                        // files made by the soak, opened and dropped at random
     std::map<std::string, Bytes> plantedBytes;  // their contents, to tell what the editor rewrote
 
-    std::deque<std::string> recent;        // the last events, for a failure report
-    std::map<std::string, int> eventKinds; // events run, by kind
-    std::map<std::string, int> answers;    // dialogs and boxes answered, by caption and text
-    std::map<HWND, int> timesAnswered;     // a dialog its own checks keep open is answered again
+    std::deque<std::string> recent;         // the last events, for a failure report
+    std::map<std::string, int> eventKinds;  // events run, by kind
+    std::map<std::string, int> answers;     // dialogs and boxes answered, by caption and text
+    std::map<HWND, int> timesAnswered;      // a dialog its own checks keep open is answered again
     int starts;
-    int filesChecked;                      // checks of files the editor wrote
-    std::set<std::string> filesWritten;    // the distinct files among them
-    std::string failure;  // empty while all is well
+    int filesChecked;                    // checks of files the editor wrote
+    std::set<std::string> filesWritten;  // the distinct files among them
+    std::string failure;                 // empty while all is well
 };
 
 // Records the first failure (later ones are consequences) and returns false.

@@ -84,7 +84,11 @@ TEST(LevelCheck, EachProblemAlone)
     Level startOutside = GoodLevel();
     startOutside.startX = 4;
 
-    const struct { const char* what; Bytes bytes; Lines expected; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        Lines expected;
+    } cases[] = {
         {"good", good, {}},
         {"empty", {}, {"truncated: 0 bytes, the header needs 9"}},
         {"old version", oldVersion, {"version 1, expected 2"}},
@@ -92,27 +96,20 @@ TEST(LevelCheck, EachProblemAlone)
         {"257 sectors", tooMany, {"257 sectors, more than 256"}},
         {"cut in the sectors", Prefix(good, 20), {"truncated: 20 bytes, 3 sectors and 6 portals need 99"}},
         {"cut in the portals", Prefix(good, 98), {"truncated: 98 bytes, 3 sectors and 6 portals need 99"}},
-        {"empty rectangle", WithExtraSector(MakeSector(10, 10, 10, 12)),
-         {"sector 3: empty rectangle, left 10 top 10 right 10 bottom 12"}},
-        {"upside-down rectangle", WithExtraSector(MakeSector(10, 12, 11, 10)),
-         {"sector 3: empty rectangle, left 10 top 12 right 11 bottom 10"}},
-        {"floor above ceiling", WithExtraSector(MakeSector(10, 10, 11, 11, 200, 100)),
-         {"sector 3: floor 200 above ceiling 100"}},
+        {"empty rectangle", WithExtraSector(MakeSector(10, 10, 10, 12)), {"sector 3: empty rectangle, left 10 top 10 right 10 bottom 12"}},
+        {"upside-down rectangle", WithExtraSector(MakeSector(10, 12, 11, 10)), {"sector 3: empty rectangle, left 10 top 12 right 11 bottom 10"}},
+        {"floor above ceiling", WithExtraSector(MakeSector(10, 10, 11, 11, 200, 100)), {"sector 3: floor 200 above ceiling 100"}},
         {"floor level with ceiling", WithExtraSector(MakeSector(10, 10, 11, 11, 50, 50)), {}},
-        {"intersecting", WithExtraSector(MakeSector(1, 1, 3, 2)),
-         {"sectors 0 and 3 intersect", "sectors 1 and 3 intersect"}},
+        {"intersecting", WithExtraSector(MakeSector(1, 1, 3, 2)), {"sectors 0 and 3 intersect", "sectors 1 and 3 intersect"}},
         {"intersecting in neighbouring slots", WithExtraSector(MakeSector(1, 2, 3, 3)), {"sectors 2 and 3 intersect"}},
         {"no sectors, as a new level saves", SerializeToBytes(NewLevel()), {}},
         {"start outside", SerializeToBytes(startOutside), {"start cell (4, 1) lies in no sector"}},
-        {"a stored portal altered", badPortal,
-         {"stored portals differ from the derived ones: 6 stored, 6 derived, first at portal 3: "
-          "stored {0, 0, 9, 2, 2}, derived {0, 0, 2, 2, 2}"}},
-        {"no stored portals", SerializeToBytes(noPortals),
-         {"stored portals differ from the derived ones: 0 stored, 6 derived, first at portal 0: "
-          "stored none, derived {2, 0, 2, 0, 1}"}},
-        {"one stored portal too many", SerializeToBytes(extraPortal),
-         {"stored portals differ from the derived ones: 7 stored, 6 derived, first at portal 6: "
-          "stored {1, 2, 3, 4, 5}, derived none"}},
+        {"a stored portal altered", badPortal, {"stored portals differ from the derived ones: 6 stored, 6 derived, first at portal 3: "
+                                                "stored {0, 0, 9, 2, 2}, derived {0, 0, 2, 2, 2}"}},
+        {"no stored portals", SerializeToBytes(noPortals), {"stored portals differ from the derived ones: 0 stored, 6 derived, first at portal 0: "
+                                                            "stored none, derived {2, 0, 2, 0, 1}"}},
+        {"one stored portal too many", SerializeToBytes(extraPortal), {"stored portals differ from the derived ones: 7 stored, 6 derived, first at portal 6: "
+                                                                       "stored {1, 2, 3, 4, 5}, derived none"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(c.expected, Check(c.bytes)) << c.what;

@@ -92,7 +92,7 @@ TEST(LevelJson, PrintedDocumentsBuildTheSameBytes)
                                                             << JoinLines(problems);
         EXPECT_TRUE(build.portalsGiven);
         ASSERT_EQ(HexBytes(bytes), HexBytes(SerializeToBytes(built))) << "round " << round << ", document:\n"
-                                                                     << text;
+                                                                      << text;
 
         nlohmann::ordered_json document = nlohmann::ordered_json::parse(text);
         for (const char* key : {"portals", "portalCount", "size"})

@@ -157,7 +157,11 @@ TEST_F(VrktoolCli, InfoAsJson)
 TEST_F(VrktoolCli, InfoShowsWhatABrokenFileHolds)
 {
     Bytes bytes = SerializeToBytes(TwoCells());
-    const struct { const char* what; Bytes bytes; std::string expected; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::string expected;
+    } cases[] = {
         {"empty", {}, "size 0\ntruncated: 9 bytes needed\n"},
         {"cut in the second sector", Bytes(bytes.begin(), bytes.begin() + 25),
          "size 25\nversion 2\nstart 0 0\nsectors 2\nportals 2\n"
@@ -205,9 +209,9 @@ TEST_F(VrktoolCli, CheckNamesEachFileOnEachProblem)
     ToolRun run = Run({"check", good, empty, many, tail, upside});
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(empty + ": truncated: 0 bytes, the header needs 9\n" +
-              many + ": 257 sectors, more than 256\n" +
-              tail + ": 1 trailing byte after the portals\n" +
-              upside + ": sector 1: floor 251 above ceiling 250\n",
+                  many + ": 257 sectors, more than 256\n" +
+                  tail + ": 1 trailing byte after the portals\n" +
+                  upside + ": sector 1: floor 251 above ceiling 250\n",
               run.out);
 }
 
@@ -262,7 +266,11 @@ TEST_F(VrktoolCli, PortalsInPlaceKeepsWhatIsNotExactlyALevel)
     trailing.insert(trailing.end(), {9, 9, 9});
     Bytes portalsCut = SerializeToBytes(level);
     portalsCut.resize(portalsCut.size() - 4);
-    const struct { const char* what; Bytes bytes; const char* sizes; } cases[] = {
+    const struct {
+        const char* what;
+        Bytes bytes;
+        const char* sizes;
+    } cases[] = {
         {"trailing bytes", trailing, "52 bytes, but its header describes a level of 49"},
         {"portals cut short", portalsCut, "45 bytes, but its header describes a level of 49"},
     };
@@ -297,12 +305,13 @@ TEST_F(VrktoolCli, HugeFileIsReadOnlyAsFarAsALevelGoes)
     ToolRun info = Run({"info", file});
     EXPECT_EQ(0, info.exitCode) << info.err;
     EXPECT_EQ("size " + std::to_string(size) + "\n"
-              "version 2\nstart 0 0\nsectors 2\nportals 2\n"
-              "sector 0: left 0 top 0 right 1 bottom 1 floorHeight 128 ceilingHeight 132\n"
-              "sector 1: left 1 top 0 right 2 bottom 1 floorHeight 10 ceilingHeight 250\n"
-              "portal 0: offsetX 1 offsetY 0 length 1 sector 0 twin 1\n"
-              "portal 1: offsetX 0 offsetY 0 length 1 sector 1 twin 0\n"
-              "trailing bytes " + trailing + "\n",
+                                               "version 2\nstart 0 0\nsectors 2\nportals 2\n"
+                                               "sector 0: left 0 top 0 right 1 bottom 1 floorHeight 128 ceilingHeight 132\n"
+                                               "sector 1: left 1 top 0 right 2 bottom 1 floorHeight 10 ceilingHeight 250\n"
+                                               "portal 0: offsetX 1 offsetY 0 length 1 sector 0 twin 1\n"
+                                               "portal 1: offsetX 0 offsetY 0 length 1 sector 1 twin 0\n"
+                                               "trailing bytes " +
+                  trailing + "\n",
               info.out);
     ToolRun json = Run({"info", "--json", file});
     EXPECT_NE(std::string::npos, json.out.find("\"trailingBytes\": " + trailing + "\n")) << json.out;
@@ -383,7 +392,11 @@ TEST_F(VrktoolCli, FifoIsRefusedWithoutWaiting)
     const Bytes level = SerializeToBytes(TwoCells());
     const std::string fifo = levels.Path("pipe.vrk");
     const std::string out = levels.Path("out.vrk");
-    const struct { Args args; int exitCode; bool toStdout; } cases[] = {
+    const struct {
+        Args args;
+        int exitCode;
+        bool toStdout;
+    } cases[] = {
         {{"info", fifo}, 2, false},
         {{"check", fifo}, 2, true},
         {{"portals", fifo}, 1, false},
