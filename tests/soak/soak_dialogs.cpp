@@ -12,8 +12,8 @@ enum {
 
 struct DialogQuery {
     DWORD processId;
-    HWND enabled;   // first enabled dialog found
-    HWND any;       // first dialog found
+    HWND enabled;  // first enabled dialog found
+    HWND any;      // first dialog found
 };
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM param)
@@ -121,10 +121,12 @@ void AnswerDialog(SoakSession* session, HWND dialog)
     }
 }
 
+namespace {
+
 // Polls until the dialog is shown or gone: it is found while it is being
 // made (shown once its thread is idle) and after an answer ended it (then
 // destroyed once its loop has unwound).
-static bool WaitForShownOrGone(SoakSession* session, HWND dialog)
+bool WaitForShownOrGone(SoakSession* session, HWND dialog)
 {
     DWORD start = GetTickCount();
     while (IsWindow(dialog) && !IsWindowVisible(dialog)) {
@@ -134,6 +136,8 @@ static bool WaitForShownOrGone(SoakSession* session, HWND dialog)
     }
     return true;
 }
+
+}  // namespace
 
 bool SettleDialogs(SoakSession* session)
 {

@@ -22,9 +22,11 @@ void NoteEvent(SoakSession* session, const std::string& kind, const std::string&
         session->recent.pop_front();
 }
 
+namespace {
+
 // The hook lives in soak_hook.dll beside this program; the system loads it
 // into the editor.
-static bool HookEditorInput(SoakSession* session)
+bool HookEditorInput(SoakSession* session)
 {
     HMODULE module = LoadLibraryA("soak_hook.dll");
     HOOKPROC hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
@@ -41,7 +43,7 @@ static bool HookEditorInput(SoakSession* session)
     return true;
 }
 
-static void UnhookEditorInput(SoakSession* session)
+void UnhookEditorInput(SoakSession* session)
 {
     if (session->inputHook)
         UnhookWindowsHookEx(session->inputHook);
@@ -50,6 +52,8 @@ static void UnhookEditorInput(SoakSession* session)
     session->inputHook = nullptr;
     session->inputRead = nullptr;
 }
+
+}  // namespace
 
 bool BringEditorToFront(SoakSession* session)
 {
@@ -120,16 +124,18 @@ bool StartSoakEditor(SoakSession* session, const std::string& path)
     return true;
 }
 
+namespace {
+
 // A message the editor's thread answers once it gets to it. No abort for a
 // thread that looks hung: on a loaded machine one can wait its turn longer
 // than the system's few seconds, and only the soak's own bound judges.
-static bool PingEditor(SoakSession* session)
+bool PingEditor(SoakSession* session)
 {
     DWORD_PTR result = 0;
     return SendMessageTimeoutA(session->editor.window, WM_NULL, 0, 0, SMTO_NORMAL, SOAK_TIMEOUT_MS, &result) != 0;
 }
 
-static bool WaitForEditorExit(SoakSession* session)
+bool WaitForEditorExit(SoakSession* session)
 {
     DWORD code = 0;
     if (!WaitForExit(&session->editor, &code, SOAK_TIMEOUT_MS))
@@ -137,6 +143,8 @@ static bool WaitForEditorExit(SoakSession* session)
                                      std::to_string(SOAK_TIMEOUT_MS / 1000) + " s");
     return true;
 }
+
+}  // namespace
 
 bool CheckEditorAlive(SoakSession* session)
 {
