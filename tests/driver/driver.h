@@ -24,9 +24,9 @@ typedef std::vector<unsigned char> Bytes;
 // ---- The editor process -------------------------------------------------
 
 struct EditorProcess {
-    HANDLE process;   // null when nothing was started
+    HANDLE process;  // null when nothing was started
     DWORD processId;
-    HWND window;      // the main window, once found
+    HWND window;  // the main window, once found
 };
 
 // The built editor, in Windows form (Z:\...).
@@ -130,7 +130,7 @@ bool SendKeyChord(std::initializer_list<WORD> keys);
 struct InputWatch {
     DWORD thread;  // the watched GUI thread
     HHOOK hook;
-    HANDLE read;   // set by the hook
+    HANDLE read;  // set by the hook
 };
 
 bool WatchInput(InputWatch* watch, HWND window);

@@ -153,8 +153,10 @@ bool MovePointerTo(HWND window, int x, int y)
     // A confined pointer stops at the edge of its confinement.
     RECT clip;
     GetClipCursor(&clip);
-    POINT expected = {target.x < clip.left ? clip.left : target.x >= clip.right ? clip.right - 1 : target.x,
-                      target.y < clip.top ? clip.top : target.y >= clip.bottom ? clip.bottom - 1 : target.y};
+    POINT expected = {target.x < clip.left ? clip.left : target.x >= clip.right ? clip.right - 1
+                                                                                : target.x,
+                      target.y < clip.top ? clip.top : target.y >= clip.bottom ? clip.bottom - 1
+                                                                               : target.y};
     // Absolute positions run from 0 to 65535 across the screen; rounding up
     // lands on the wanted pixel when the system scales back down.
     long long width = GetSystemMetrics(SM_CXSCREEN);

@@ -12,8 +12,8 @@ enum {
 
 struct DialogQuery {
     DWORD processId;
-    HWND enabled;   // first enabled dialog found
-    HWND any;       // first dialog found
+    HWND enabled;  // first enabled dialog found
+    HWND any;      // first dialog found
 };
 
 BOOL CALLBACK MatchDialog(HWND window, LPARAM param)

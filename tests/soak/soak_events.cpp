@@ -234,8 +234,7 @@ struct WeightedEvent {
 };
 
 const WeightedEvent kEvents[] = {
-    {24, PressOrRelease}, {17, Move}, {10, Click}, {8, Drag}, {7, RightClick},
-    {12, MenuCommand}, {8, Accelerator}, {4, Drop}, {2, Close}, {1, Exit}};
+    {24, PressOrRelease}, {17, Move}, {10, Click}, {8, Drag}, {7, RightClick}, {12, MenuCommand}, {8, Accelerator}, {4, Drop}, {2, Close}, {1, Exit}};
 
 }  // namespace
 

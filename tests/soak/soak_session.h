@@ -18,15 +18,15 @@
 typedef std::vector<unsigned char> Bytes;
 
 enum {
-    SOAK_TIMEOUT_MS = 30000,  // longest the editor may take to answer, however loaded the machine
-    SOAK_RECENT_EVENTS = 25,  // events repeated in a failure report
+    SOAK_TIMEOUT_MS = 30000,      // longest the editor may take to answer, however loaded the machine
+    SOAK_RECENT_EVENTS = 25,      // events repeated in a failure report
     SOAK_RESTART_STREAM = 0xFFFF  // the stream part of a restart (parts 1... are dialog answers)
 };
 
 struct SoakSession {
-    SoakRandom random;    // the stream of the part of the run being played
-    int answersInEvent;   // dialogs answered so far in this event, each from a stream of its own
-    FILE* trace;          // --trace: each event, answer and title, for comparing two runs
+    SoakRandom random;   // the stream of the part of the run being played
+    int answersInEvent;  // dialogs answered so far in this event, each from a stream of its own
+    FILE* trace;         // --trace: each event, answer and title, for comparing two runs
     unsigned long long seed;
     int eventCount;  // events asked for
     int event;       // the event being run, from 1
@@ -36,19 +36,19 @@ struct SoakSession {
     bool closeRequested;  // a close request (Alt+F4) or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
 
-    std::string folder;   // the run's temp folder
-    std::string saves;    // where the Save dialog is pointed
-    std::string planted;  // files made by the soak, opened and dropped at random
+    std::string folder;                         // the run's temp folder
+    std::string saves;                          // where the Save dialog is pointed
+    std::string planted;                        // files made by the soak, opened and dropped at random
     std::map<std::string, Bytes> plantedBytes;  // their contents, to tell what the editor rewrote
 
-    std::deque<std::string> recent;        // the last events, for a failure report
-    std::map<std::string, int> eventKinds; // events run, by kind
-    std::map<std::string, int> answers;    // dialogs and boxes answered, by caption and text
-    std::map<HWND, int> timesAnswered;     // in this event: a dialog its own checks keep open is answered again
+    std::deque<std::string> recent;         // the last events, for a failure report
+    std::map<std::string, int> eventKinds;  // events run, by kind
+    std::map<std::string, int> answers;     // dialogs and boxes answered, by caption and text
+    std::map<HWND, int> timesAnswered;      // in this event: a dialog its own checks keep open is answered again
     int starts;
-    int filesChecked;                      // checks of files the editor wrote
-    std::set<std::string> filesWritten;    // the distinct files among them
-    std::string failure;  // empty while all is well
+    int filesChecked;                    // checks of files the editor wrote
+    std::set<std::string> filesWritten;  // the distinct files among them
+    std::string failure;                 // empty while all is well
 };
 
 // Records the first failure (later ones are consequences) and returns false.
