@@ -18,7 +18,9 @@
 
 #include "files.h"
 
-enum { DRIVER_TIMEOUT_MS = 8000 };
+// Long enough for a loaded two-core machine: a bound costs time only when
+// a test fails.
+enum { DRIVER_TIMEOUT_MS = 20000 };
 
 // ---- The editor process -------------------------------------------------
 
@@ -113,14 +115,47 @@ void ConfirmFileDialog(HWND dialog, const std::string& path);
 
 // ---- Input ------------------------------------------------------------------
 
-// Makes the window the foreground window and waits until it is.
+// Makes the window the foreground window and waits until its own thread
+// has taken the activation, so that keys sent next reach it.
 bool BringToFront(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
 
 // Real keystrokes through the system's input queue: presses the keys in
 // order and releases them in reverse, e.g. {VK_CONTROL, VK_SHIFT, 'S'}.
 bool SendKeyChord(std::initializer_list<WORD> keys);
 
-// Brings `window` to the front, then sends the chord.
+// Knowing that a window's thread has read its input: a keyboard hook in that
+// thread (input_hook.dll) sets an event when it takes a marker key off its
+// queue. Input is read in order and only from a message loop, so by then
+// everything sent before the marker has been read and handled, up to the
+// next loop: the thread's own, or that of a dialog it opened.
+struct InputWatch {
+    DWORD thread;  // the watched GUI thread
+    HHOOK hook;
+    HANDLE read;  // set by the hook
+};
+
+bool WatchInput(InputWatch* watch, HWND window);
+void StopWatchingInput(InputWatch* watch);
+
+enum InputReadResult {
+    INPUT_READ,         // the marker was read
+    INPUT_WINDOW_GONE,  // `window` was destroyed first
+    INPUT_NOT_READ      // the time ran out
+};
+
+// Sends the marker after whatever was sent so far and waits until the
+// watched thread has read it, or `window` is gone.
+InputReadResult WaitForMarkerRead(InputWatch* watch, HWND window,
+                                  DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// The same with a watch of its own; true once `window`'s thread has read
+// the input sent so far, or `window` is gone.
+bool WaitForInputRead(HWND window, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
+
+// Brings `window` to the front, sends the chord and returns once the
+// window's thread has read it: whatever the keys started has run, or has
+// opened its dialog. False when the keys could not be typed or were not
+// read in time.
 bool TypeChordInto(HWND window, std::initializer_list<WORD> keys);
 
 // Mouse messages sent to the window, handled before the call returns.
@@ -136,21 +171,12 @@ bool RightClickAt(HWND window, int x, int y);
 bool MovePointerTo(HWND window, int x, int y);
 bool SendMouseButton(DWORD buttonFlag);
 
-// Shares (or stops sharing) the input state of the window's thread: its key
-// and button state then changes here only once that thread has read the
-// input, which WaitForKeyRead waits for.
-bool ShareInputState(HWND window, bool share);
-
-// Polls until the thread whose input state is shared has read `key`
-// (VK_LBUTTON, 'S'...) going down or up; false when the time runs out.
-bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs = DRIVER_TIMEOUT_MS);
-
 // Waits up to `ms` while handling the messages for this thread's own
 // windows, so that no program that sends to them is kept waiting.
 void PumpMessagesFor(DWORD ms);
 
-// A left click through the input queue at a client point; with the input
-// state shared, returns once the window's thread has read both halves.
+// A left click through the input queue at a client point; returns once the
+// window's thread has read it.
 bool ClickThroughInputQueue(HWND window, int x, int y);
 
 // Posts a menu command; a command that opens a modal dialog would block a

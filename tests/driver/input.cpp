@@ -5,6 +5,8 @@
 
 #include <cstring>
 
+#include "input_hook.h"
+
 namespace {
 
 INPUT MakeKey(WORD key, bool release)
@@ -21,11 +23,19 @@ INPUT MakeKey(WORD key, bool release)
 
 bool BringToFront(HWND window, DWORD timeoutMs)
 {
+    // The foreground changes at once, but the window's thread takes the
+    // activation only when it next reads its messages; until then keys find
+    // no window to go to, and the system drops them.
+    DWORD thread = GetWindowThreadProcessId(window, nullptr);
     DWORD start = GetTickCount();
     for (;;) {
-        if (GetForegroundWindow() == window)
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        if (GetForegroundWindow() == window && GetGUIThreadInfo(thread, &info) &&
+            info.hwndActive == window)
             return true;
-        SetForegroundWindow(window);
+        if (GetForegroundWindow() != window)
+            SetForegroundWindow(window);
         if (GetTickCount() - start >= timeoutMs)
             return false;
         Sleep(10);
@@ -43,9 +53,71 @@ bool SendKeyChord(std::initializer_list<WORD> keys)
     return sent == inputs.size();
 }
 
+bool WatchInput(InputWatch* watch, HWND window)
+{
+    *watch = InputWatch{};
+    watch->thread = GetWindowThreadProcessId(window, nullptr);
+    HMODULE module = LoadLibraryA(ToWindowsPath(QM_INPUT_HOOK_DLL).c_str());
+    HOOKPROC hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
+                                 GetProcAddress(module, "InputReadHook")))
+                           : nullptr;
+    if (!watch->thread || !hook)
+        return false;
+    char name[64];
+    FormatInputReadEventName(watch->thread, name, sizeof name);
+    watch->read = CreateEventA(nullptr, FALSE, FALSE, name);
+    watch->hook = SetWindowsHookExA(WH_KEYBOARD, hook, module, watch->thread);
+    if (watch->read && watch->hook)
+        return true;
+    StopWatchingInput(watch);
+    return false;
+}
+
+void StopWatchingInput(InputWatch* watch)
+{
+    if (watch->hook)
+        UnhookWindowsHookEx(watch->hook);
+    if (watch->read)
+        CloseHandle(watch->read);
+    *watch = InputWatch{};
+}
+
+InputReadResult WaitForMarkerRead(InputWatch* watch, HWND window, DWORD timeoutMs)
+{
+    ResetEvent(watch->read);
+    INPUT keys[2] = {MakeKey(INPUT_MARKER_KEY, false), MakeKey(INPUT_MARKER_KEY, true)};
+    if (SendInput(2, keys, sizeof(INPUT)) != 2)
+        return INPUT_NOT_READ;
+    DWORD start = GetTickCount();
+    while (WaitForSingleObject(watch->read, 0) != WAIT_OBJECT_0) {
+        if (!IsWindow(window))
+            return INPUT_WINDOW_GONE;
+        if (GetTickCount() - start > timeoutMs)
+            return INPUT_NOT_READ;
+        PumpMessagesFor(1);
+    }
+    return INPUT_READ;
+}
+
+bool WaitForInputRead(HWND window, DWORD timeoutMs)
+{
+    InputWatch watch;
+    if (!WatchInput(&watch, window))
+        return false;
+    InputReadResult result = WaitForMarkerRead(&watch, window, timeoutMs);
+    StopWatchingInput(&watch);
+    return result != INPUT_NOT_READ;
+}
+
 bool TypeChordInto(HWND window, std::initializer_list<WORD> keys)
 {
-    return BringToFront(window) && SendKeyChord(keys);
+    InputWatch watch;
+    if (!WatchInput(&watch, window))
+        return false;
+    bool read = BringToFront(window) && SendKeyChord(keys) &&
+                WaitForMarkerRead(&watch, window) != INPUT_NOT_READ;
+    StopWatchingInput(&watch);
+    return read;
 }
 
 bool SendMouse(HWND window, UINT message, WPARAM keys, int x, int y)
@@ -81,8 +153,10 @@ bool MovePointerTo(HWND window, int x, int y)
     // A confined pointer stops at the edge of its confinement.
     RECT clip;
     GetClipCursor(&clip);
-    POINT expected = {target.x < clip.left ? clip.left : target.x >= clip.right ? clip.right - 1 : target.x,
-                      target.y < clip.top ? clip.top : target.y >= clip.bottom ? clip.bottom - 1 : target.y};
+    POINT expected = {target.x < clip.left ? clip.left : target.x >= clip.right ? clip.right - 1
+                                                                                : target.x,
+                      target.y < clip.top ? clip.top : target.y >= clip.bottom ? clip.bottom - 1
+                                                                               : target.y};
     // Absolute positions run from 0 to 65535 across the screen; rounding up
     // lands on the wanted pixel when the system scales back down.
     long long width = GetSystemMetrics(SM_CXSCREEN);
@@ -121,12 +195,6 @@ bool SendMouseButton(DWORD buttonFlag)
     return SendInput(1, &input, sizeof input) == 1;
 }
 
-bool ShareInputState(HWND window, bool share)
-{
-    DWORD thread = GetWindowThreadProcessId(window, nullptr);
-    return thread && AttachThreadInput(GetCurrentThreadId(), thread, share ? TRUE : FALSE);
-}
-
 void PumpMessagesFor(DWORD ms)
 {
     MsgWaitForMultipleObjects(0, nullptr, FALSE, ms, QS_ALLINPUT);
@@ -135,22 +203,10 @@ void PumpMessagesFor(DWORD ms)
         DispatchMessageA(&msg);
 }
 
-bool WaitForKeyRead(WORD key, bool down, DWORD timeoutMs)
-{
-    DWORD start = GetTickCount();
-    while (((GetKeyState(key) & 0x8000) != 0) != down) {
-        if (GetTickCount() - start >= timeoutMs)
-            return false;
-        PumpMessagesFor(1);
-    }
-    return true;
-}
-
 bool ClickThroughInputQueue(HWND window, int x, int y)
 {
     return MovePointerTo(window, x, y) && SendMouseButton(MOUSEEVENTF_LEFTDOWN) &&
-           WaitForKeyRead(VK_LBUTTON, true) && SendMouseButton(MOUSEEVENTF_LEFTUP) &&
-           WaitForKeyRead(VK_LBUTTON, false);
+           SendMouseButton(MOUSEEVENTF_LEFTUP) && WaitForInputRead(window);
 }
 
 void PostCommand(HWND window, int commandId)

@@ -123,6 +123,24 @@ TEST_F(CloseRequest, RightClickAloneIsAChangeToAskAbout)
     ExpectFileBytes(PathOf("start.vrk"), MakeLevelFile(1, 1, {{0, 0, 2, 2, 50, 60}}));
 }
 
+// A close request that arrives while the Save dialog is up is handled by
+// the dialog's own message loop: answered No, the window is destroyed from
+// inside that loop, and the editor must still end rather than wait for a
+// quit message that the dialog's loop took.
+TEST_F(CloseRequest, NoWhileTheSaveDialogIsUpEndsTheEditor)
+{
+    Start();
+    AddSectorAt(2, 3);
+    PostCommand(editor_.window, IDM_FILE_SAVE_AS);
+    HWND dialog = WaitForFileDialog();
+    ASSERT_NE(dialog, nullptr) << "no Save dialog appeared";
+    Close();
+    AnswerQuestion(IDNO);
+    EXPECT_TRUE(WaitForWindowGone(dialog)) << "the Save dialog outlived its owner";
+    ExpectExitAfter(false);
+    EXPECT_TRUE(ListFolder(folder_, true).empty()) << "a file was written after No";
+}
+
 // WM_QUERYENDSESSION sent as the system does at log-off, from a thread of
 // its own, since the answer may wait for a box the test answers.
 struct SessionQuery {

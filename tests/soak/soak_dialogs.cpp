@@ -59,10 +59,12 @@ void AnswerFileDialog(SoakSession* session, HWND dialog, bool save, int timesAns
 {
     SoakRandom& random = session->random;
     if (timesAnswered >= MAX_ANSWERS_PER_DIALOG || random.Percent(25)) {
+        TraceLine(session, "  cancelled");
         PressButtonNow(dialog, IDCANCEL);
         return;
     }
     std::string path = save ? PickSavePath(session) : PickOpenPath(session);
+    TraceLine(session, "  typed \"" + path + "\"");
     SetDlgItemString(dialog, FILE_NAME_FIELD, path);
     PressButtonNow(dialog, IDOK);
 }
@@ -70,9 +72,12 @@ void AnswerFileDialog(SoakSession* session, HWND dialog, bool save, int timesAns
 void AnswerSectorProperties(SoakSession* session, HWND dialog, int timesAnswered)
 {
     SoakRandom& random = session->random;
-    SetDlgItemString(dialog, IDC_FLOOR_HEIGHT, RandomHeightText(&random));
-    SetDlgItemString(dialog, IDC_CEILING_HEIGHT, RandomHeightText(&random));
+    std::string floor = RandomHeightText(&random);
+    std::string ceiling = RandomHeightText(&random);
+    SetDlgItemString(dialog, IDC_FLOOR_HEIGHT, floor);
+    SetDlgItemString(dialog, IDC_CEILING_HEIGHT, ceiling);
     bool cancel = timesAnswered >= MAX_ANSWERS_PER_DIALOG || random.Percent(25);
+    TraceLine(session, "  typed " + floor + " / " + ceiling + (cancel ? ", cancelled" : ", OK"));
     PressButtonNow(dialog, cancel ? IDCANCEL : IDOK);
 }
 
@@ -83,7 +88,9 @@ void AnswerMessageBox(SoakSession* session, HWND box)
     for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
         if (HasControl(box, id))
             buttons.push_back(id);
-    PressButtonNow(box, buttons.empty() ? IDCANCEL : session->random.Pick(buttons));
+    int button = buttons.empty() ? IDCANCEL : session->random.Pick(buttons);
+    TraceLine(session, "  pressed " + std::to_string(button));
+    PressButtonNow(box, button);
 }
 
 }  // namespace
@@ -105,6 +112,14 @@ void AnswerDialog(SoakSession* session, HWND dialog)
 {
     int times = session->timesAnswered[dialog]++;
     std::string caption = GetWindowTitle(dialog);
+    // A box's text on one line, for the summary and the trace.
+    std::string text = GetMessageBoxText(dialog);
+    for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
+        text.replace(at, 1, " / ");
+    TraceLine(session, "  dialog \"" + caption + "\" " + text);
+    // Each answer draws from a stream of its own, so a dialog that one run
+    // sees and another does not shifts no later draw.
+    SoakRandom eventStream = SwitchStream(session, static_cast<unsigned>(++session->answersInEvent));
     if (HasControl(dialog, FILE_NAME_FIELD)) {
         session->answers[caption]++;
         AnswerFileDialog(session, dialog, caption.find("Save") != std::string::npos, times);
@@ -112,13 +127,10 @@ void AnswerDialog(SoakSession* session, HWND dialog)
         session->answers[caption]++;
         AnswerSectorProperties(session, dialog, times);
     } else {
-        // A box's text on one line, for the summary.
-        std::string text = GetMessageBoxText(dialog);
-        for (size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at))
-            text.replace(at, 1, " / ");
         session->answers[caption + (text.empty() ? "" : ": " + text)]++;
         AnswerMessageBox(session, dialog);
     }
+    session->random = eventStream;
 }
 
 namespace {

@@ -155,7 +155,11 @@ struct MenuChoice {
 bool ChooseFromMenu(SoakSession* session, const MenuChoice& choice)
 {
     NoteEvent(session, "menu command", choice.name);
-    if (!PressChord(session, {VK_MENU, choice.menu}, choice.name))
+    // A menu opened from the keyboard while the left button is held reads
+    // the button as a mouse choice, and whether that comes before the item's
+    // key depends on the machine's speed: the button is let go first, so
+    // that a seed always chooses the same item.
+    if (!LetGo(session) || !PressChord(session, {VK_MENU, choice.menu}, choice.name))
         return false;
     for (WORD key : choice.keys) {
         if (!IsWindow(session->editor.window) || !PressChord(session, {key}, choice.name))

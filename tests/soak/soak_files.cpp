@@ -1,5 +1,7 @@
 #include "soak_files.h"
 
+#include <algorithm>
+
 #include "level.h"
 #include "level_check.h"
 #include "level_bytes.h"
@@ -8,9 +10,12 @@
 
 namespace {
 
+// Sorted: the order a folder lists in depends on the file system's history.
 std::vector<std::string> ListNames(const std::string& folder)
 {
-    return ListFolder(folder, false);
+    std::vector<std::string> names = ListFolder(folder, false);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // Sectors anywhere in the view, overlapping or not, as a file might hold them.

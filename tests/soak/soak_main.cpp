@@ -1,9 +1,11 @@
 // Drives the real Quillmarch.exe with a seeded stream of random events and
 // checks that it never crashes or hangs and that every file it writes is a
 // whole level.
-//   soak.exe --events N --seed S [--keep]
+//   soak.exe --events N --seed S [--keep] [--trace FILE]
 // Prints a summary; on a failure, the reason, the last events and the
-// command that repeats the run, and exits with 1.
+// command that repeats the run, and exits with 1. The events, and so the
+// trace, are a function of the seed and of what the editor does: two runs
+// of one seed give the same trace whatever the machine's load.
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -35,10 +37,13 @@ bool RunSoak(SoakSession* session)
     if (!PlantFiles(session) || !StartSoakEditor(session, ""))
         return false;
     for (session->event = 1; session->event <= session->eventCount; session->event++) {
+        BeginEventStream(session);
         if (!RunRandomEvent(session) || !SettleDialogs(session) || !CheckEditorAlive(session))
             return false;
         if (!CheckTitle(session))
             return false;
+        if (IsWindow(session->editor.window))
+            TraceLine(session, "  title " + GetWindowTitle(session->editor.window));
         if (session->event % FILE_CHECK_EVERY == 0) {
             if (!CheckWrittenFiles(session))
                 return false;
@@ -57,7 +62,7 @@ void PrintCounts(const char* heading, const std::map<std::string, int>& counts)
         printf("  %6d  %s\n", entry.second, entry.first.c_str());
 }
 
-bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep)
+bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep, const char** trace)
 {
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--events") == 0 && i + 1 < argc)
@@ -66,6 +71,8 @@ bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep)
             session->seed = strtoull(argv[++i], nullptr, 10);
         else if (strcmp(argv[i], "--keep") == 0)
             *keep = true;
+        else if (strcmp(argv[i], "--trace") == 0 && i + 1 < argc)
+            *trace = argv[++i];
         else
             return false;
     }
@@ -80,11 +87,16 @@ int main(int argc, char** argv)
     session.eventCount = 300;
     session.seed = 1;
     bool keep = false;
-    if (!ParseArguments(argc, argv, &session, &keep)) {
-        fprintf(stderr, "usage: soak --events N --seed S [--keep]\n");
+    const char* tracePath = nullptr;
+    if (!ParseArguments(argc, argv, &session, &keep, &tracePath)) {
+        fprintf(stderr, "usage: soak --events N --seed S [--keep] [--trace FILE]\n");
         return 2;
     }
-    session.random.state = session.seed;
+    if (tracePath && !(session.trace = fopen(tracePath, "w"))) {
+        fprintf(stderr, "soak: cannot write %s\n", tracePath);
+        return 2;
+    }
+    session.random = MakeSoakStream(session.seed, 0, 0);
     session.folder = CreateTempFolder();
     printf("Soak: %d events, seed %llu, files in %s\n", session.eventCount, session.seed, session.folder.c_str());
     fflush(stdout);
@@ -95,6 +107,8 @@ int main(int argc, char** argv)
     // The last files, written after the last periodic check.
     ok = ok && CheckWrittenFiles(&session);
     double seconds = (GetTickCount() - start) / 1000.0;
+    if (session.trace)
+        fclose(session.trace);
 
     PrintCounts("Events:", session.eventKinds);
     PrintCounts("Dialogs and boxes answered:", session.answers);

@@ -31,4 +31,15 @@ struct SoakRandom {
     const T& Pick(const std::vector<T>& items) { return items[Below(static_cast<int>(items.size()))]; }
 };
 
+// A stream of its own for each part of a run (an event, the n-th dialog
+// answered in it, a restart), drawn from the seed and the part's place
+// alone: how many numbers one part happened to take never shifts another.
+inline SoakRandom MakeSoakStream(uint64_t seed, uint64_t event, uint64_t part)
+{
+    SoakRandom mixer = {seed};
+    mixer.state ^= mixer.Next() + event;
+    mixer.state ^= mixer.Next() + (part << 32);
+    return SoakRandom{mixer.Next()};
+}
+
 #endif

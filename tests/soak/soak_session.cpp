@@ -4,7 +4,6 @@
 
 #include "soak_dialogs.h"
 #include "soak_files.h"
-#include "soak_hook.h"
 
 bool FailSoak(SoakSession* session, const std::string& reason)
 {
@@ -20,47 +19,39 @@ void NoteEvent(SoakSession* session, const std::string& kind, const std::string&
                               (detail.empty() ? "" : " " + detail));
     if (session->recent.size() > SOAK_RECENT_EVENTS)
         session->recent.pop_front();
+    TraceLine(session, session->recent.back());
 }
 
-namespace {
-
-// The hook lives in soak_hook.dll beside this program; the system loads it
-// into the editor.
-bool HookEditorInput(SoakSession* session)
+void TraceLine(SoakSession* session, const std::string& line)
 {
-    HMODULE module = LoadLibraryA("soak_hook.dll");
-    HOOKPROC hook = module ? reinterpret_cast<HOOKPROC>(reinterpret_cast<void*>(
-                                 GetProcAddress(module, "SoakKeyboardHook")))
-                           : nullptr;
-    if (!hook)
-        return FailSoak(session, "soak_hook.dll or its hook cannot be loaded");
-    char name[64];
-    FormatInputReadEventName(session->editorThread, name, sizeof name);
-    session->inputRead = CreateEventA(nullptr, FALSE, FALSE, name);
-    session->inputHook = SetWindowsHookExA(WH_KEYBOARD, hook, module, session->editorThread);
-    if (!session->inputRead || !session->inputHook)
-        return FailSoak(session, "cannot hook the editor's keyboard input: error " + std::to_string(GetLastError()));
-    return true;
+    if (!session->trace)
+        return;
+    std::string text = line;
+    for (size_t at = text.find(session->folder); !session->folder.empty() && at != std::string::npos;
+         at = text.find(session->folder, at))
+        text.replace(at, session->folder.size(), "<run>");
+    fprintf(session->trace, "%s\n", text.c_str());
 }
 
-void UnhookEditorInput(SoakSession* session)
+void BeginEventStream(SoakSession* session)
 {
-    if (session->inputHook)
-        UnhookWindowsHookEx(session->inputHook);
-    if (session->inputRead)
-        CloseHandle(session->inputRead);
-    session->inputHook = nullptr;
-    session->inputRead = nullptr;
+    session->random = MakeSoakStream(session->seed, session->event, 0);
+    session->answersInEvent = 0;
+    session->timesAnswered.clear();
 }
 
-}  // namespace
+SoakRandom SwitchStream(SoakSession* session, unsigned part)
+{
+    SoakRandom previous = session->random;
+    session->random = MakeSoakStream(session->seed, session->event, part);
+    return previous;
+}
 
 bool BringEditorToFront(SoakSession* session)
 {
     HWND window = session->editor.window;
     DWORD start = GetTickCount();
-    while (GetForegroundWindow() != window && IsWindow(window)) {
-        SetForegroundWindow(window);
+    while (IsWindow(window) && !BringToFront(window, 50)) {
         if (GetTickCount() - start > SOAK_TIMEOUT_MS)
             return FailSoak(session, "the editor's window could not be brought to the front");
         PumpMessagesFor(10);
@@ -70,25 +61,15 @@ bool BringEditorToFront(SoakSession* session)
 
 bool WaitForInputRead(SoakSession* session)
 {
-    ResetEvent(session->inputRead);
-    INPUT keys[2] = {};
-    for (INPUT& key : keys) {
-        key.type = INPUT_KEYBOARD;
-        key.ki.wVk = SOAK_MARKER_KEY;
+    switch (WaitForMarkerRead(&session->input, session->editor.window, SOAK_TIMEOUT_MS)) {
+    case INPUT_READ:
+        return true;
+    case INPUT_WINDOW_GONE:
+        return CheckEditorAnswers(session);
+    default:
+        return FailSoak(session, "the editor did not read its input within " +
+                                     std::to_string(SOAK_TIMEOUT_MS / 1000) + " s");
     }
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    if (SendInput(2, keys, sizeof(INPUT)) != 2)
-        return FailSoak(session, "the marker key could not be pressed");
-    DWORD start = GetTickCount();
-    while (WaitForSingleObject(session->inputRead, 0) != WAIT_OBJECT_0) {
-        if (!IsWindow(session->editor.window))
-            return CheckEditorAnswers(session);
-        if (GetTickCount() - start > SOAK_TIMEOUT_MS)
-            return FailSoak(session, "the editor did not read its input within " +
-                                         std::to_string(SOAK_TIMEOUT_MS / 1000) + " s");
-        PumpMessagesFor(1);
-    }
-    return true;
 }
 
 bool StartSoakEditor(SoakSession* session, const std::string& path)
@@ -117,9 +98,8 @@ bool StartSoakEditor(SoakSession* session, const std::string& path)
         if (GetTickCount() - start > SOAK_TIMEOUT_MS)
             return FailSoak(session, "no main window within " + std::to_string(SOAK_TIMEOUT_MS / 1000) + " s of starting with: " + arguments);
     }
-    session->editorThread = GetWindowThreadProcessId(session->editor.window, nullptr);
-    if (!HookEditorInput(session))
-        return false;
+    if (!WatchInput(&session->input, session->editor.window))
+        return FailSoak(session, "cannot hook the editor's keyboard input: error " + std::to_string(GetLastError()));
     session->starts++;
     return true;
 }
@@ -165,10 +145,13 @@ bool CheckEditorAlive(SoakSession* session)
     if (!session->closeRequested || code != 0)
         return FailSoak(session, "the editor ended with exit code " + std::to_string(code) +
                                      (session->closeRequested ? "" : " without being asked to close"));
-    UnhookEditorInput(session);
+    StopWatchingInput(&session->input);
     StopEditor(&session->editor);
     session->closeRequested = false;
-    return StartSoakEditor(session, PickStartPath(session));
+    SoakRandom eventStream = SwitchStream(session, SOAK_RESTART_STREAM);
+    bool started = StartSoakEditor(session, PickStartPath(session));
+    session->random = eventStream;
+    return started;
 }
 
 bool CheckEditorAnswers(SoakSession* session)
@@ -194,6 +177,6 @@ void StopSoakEditor(SoakSession* session)
         SendInput(1, &input, sizeof input);
         session->leftDown = false;
     }
-    UnhookEditorInput(session);
+    StopWatchingInput(&session->input);
     StopEditor(&session->editor);
 }

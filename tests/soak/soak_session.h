@@ -4,6 +4,8 @@
 #ifndef QUILLMARCH_SOAK_SESSION_H
 #define QUILLMARCH_SOAK_SESSION_H
 
+#include <stdio.h>
+
 #include <deque>
 #include <map>
 #include <set>
@@ -14,20 +16,21 @@
 #include "soak_random.h"
 
 enum {
-    SOAK_TIMEOUT_MS = 30000,  // longest the editor may take to answer, however loaded the machine
-    SOAK_RECENT_EVENTS = 25   // events repeated in a failure report
+    SOAK_TIMEOUT_MS = 30000,      // longest the editor may take to answer, however loaded the machine
+    SOAK_RECENT_EVENTS = 25,      // events repeated in a failure report
+    SOAK_RESTART_STREAM = 0xFFFF  // the stream part of a restart (parts 1... are dialog answers)
 };
 
 struct SoakSession {
-    SoakRandom random;
+    SoakRandom random;   // the stream of the part of the run being played
+    int answersInEvent;  // dialogs answered so far in this event, each from a stream of its own
+    FILE* trace;         // --trace: each event, answer and title, for comparing two runs
     unsigned long long seed;
     int eventCount;  // events asked for
     int event;       // the event being run, from 1
 
     EditorProcess editor;
-    DWORD editorThread;   // its GUI thread
-    HHOOK inputHook;      // the keyboard hook in it that tells when input was read
-    HANDLE inputRead;     // set by that hook
+    InputWatch input;     // tells when the editor has read the input sent so far
     bool closeRequested;  // a close request (Alt+F4) or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
 
@@ -39,7 +42,7 @@ struct SoakSession {
     std::deque<std::string> recent;         // the last events, for a failure report
     std::map<std::string, int> eventKinds;  // events run, by kind
     std::map<std::string, int> answers;     // dialogs and boxes answered, by caption and text
-    std::map<HWND, int> timesAnswered;      // a dialog its own checks keep open is answered again
+    std::map<HWND, int> timesAnswered;      // in this event: a dialog its own checks keep open is answered again
     int starts;
     int filesChecked;                    // checks of files the editor wrote
     std::set<std::string> filesWritten;  // the distinct files among them
@@ -49,8 +52,19 @@ struct SoakSession {
 // Records the first failure (later ones are consequences) and returns false.
 bool FailSoak(SoakSession* session, const std::string& reason);
 
-// Notes an event for the summary and for a failure report.
+// Notes an event for the summary, for a failure report and for the trace.
 void NoteEvent(SoakSession* session, const std::string& kind, const std::string& detail);
+
+// Writes a line to the trace, if there is one, with the run's folder
+// written as "<run>" so that two runs' traces compare.
+void TraceLine(SoakSession* session, const std::string& line);
+
+// Starts the numbers of the next event from the seed and the event's number.
+void BeginEventStream(SoakSession* session);
+
+// Switches to the stream of a part of the current event; returns the one
+// in use, for putting back.
+SoakRandom SwitchStream(SoakSession* session, unsigned part);
 
 // Starts the editor, with a level path or none, answers the boxes the
 // loader shows before the main window, and hooks its keyboard input so that
