@@ -70,12 +70,16 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
+    // A program that never started says why, instead of an empty output.
+    DWORD startError = run.exitCode == -1 ? GetLastError() : 0;
     CloseHandle(out);
     CloseHandle(err);
     if (in != INVALID_HANDLE_VALUE)
         CloseHandle(in);
     run.out = ReadText(outPath);
     run.err = ReadText(errPath);
+    if (startError)
+        run.err += "(the program did not start or ended with -1: error " + std::to_string(startError) + ")";
     return run;
 }
 
