@@ -76,7 +76,7 @@ replay() {
   local name=$1 binary=$bin/$2 log=$build/replay-$2.log
   local inputs=("$3"/*)
   [ -f "${inputs[0]}" ] || { echo "No inputs in $3"; return 1; }
-  if $binary "${inputs[@]}" >"$log" 2>&1; then
+  if $binary -artifact_prefix=$build/artifacts/ "${inputs[@]}" >"$log" 2>&1; then
     echo "Replayed the ${#inputs[@]} inputs in $3 that once found faults in $name: none fails"
     return 0
   fi
