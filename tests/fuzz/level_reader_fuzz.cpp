@@ -50,12 +50,12 @@ bool Share(unsigned aStart, unsigned aEnd, unsigned bStart, unsigned bEnd)
     return start < end;
 }
 
+// Most pairs have no side on a line with the other's; that test comes first.
 bool Touch(const Sector& a, const Sector& b)
 {
-    bool columns = Share(a.left, a.right, b.left, b.right);
-    bool rows = Share(a.top, a.bottom, b.top, b.bottom);
-    return ((a.top == b.bottom || a.bottom == b.top) && columns) ||
-           ((a.left == b.right || a.right == b.left) && rows);
+    if ((a.top == b.bottom || a.bottom == b.top) && Share(a.left, a.right, b.left, b.right))
+        return true;
+    return (a.left == b.right || a.right == b.left) && Share(a.top, a.bottom, b.top, b.bottom);
 }
 
 // Every pair of sectors that shares an edge gets one pair of portals, from
@@ -69,9 +69,11 @@ int CheckPortals(Level* level)
     int leftOut = BuildPortals(level);
 
     int touching = 0;
-    for (int i = 0; i < level->sectorCount; i++)
+    for (int i = 0; i < level->sectorCount; i++) {
+        const Sector& a = level->sectors[i];
         for (int j = i + 1; j < level->sectorCount; j++)
-            touching += Touch(level->sectors[i], level->sectors[j]) ? 1 : 0;
+            touching += Touch(a, level->sectors[j]) ? 1 : 0;
+    }
     int stored = touching < MAX_SHARED_EDGES ? touching : MAX_SHARED_EDGES;
     FUZZ_CHECK(level->portalCount == 2 * stored, "portalCount: expected %d, got %u", 2 * stored,
                level->portalCount);
