@@ -60,8 +60,9 @@ void CheckSaveOverFile(Level* level)
     BuildPortals(level);
     std::string path = level->fileName;
     level->modified = 1;
-    FUZZ_CHECK(SaveLevel(level, path.c_str()) == 0, "SaveLevel over the level's own file (a name of %zu "
-               "characters) failed", FuzzInputNameLength());
+    FUZZ_CHECK(SaveLevel(level, path.c_str()) == 0,
+               "SaveLevel over the level's own file (a name of %zu characters) failed",
+               FuzzInputNameLength());
     FUZZ_CHECK(level->modified == 0 && level->fileName && path == level->fileName,
                "SaveLevel did not remember the path or clear modified");
     static unsigned char expected[LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (MAX_SECTORS + MAX_PORTALS)];

@@ -100,8 +100,8 @@ int CheckPortals(Level* level)
 // What `vrktool check` said about one file image.
 struct CheckerFindings {
     int count;
-    int structural;     // a cut-short file, trailing bytes, too many sectors, stale portals
-    int edgesLeftOut;   // as the line about the portal table gives them
+    int structural;    // a cut-short file, trailing bytes, too many sectors, stale portals
+    int edgesLeftOut;  // as the line about the portal table gives them
 };
 
 void CollectProblem(const char* problem, void* context)
@@ -137,8 +137,9 @@ CheckerFindings RunChecker(const uint8_t* data, size_t size)
 // version and the file's structure.
 void CheckCheckerOnLevel(const CheckerFindings& findings, const Level& level, int leftOut)
 {
-    FUZZ_CHECK(findings.edgesLeftOut == leftOut, "the checker names %d edges left out of the portal table, "
-               "the builder left out %d", findings.edgesLeftOut, leftOut);
+    FUZZ_CHECK(findings.edgesLeftOut == leftOut,
+               "the checker names %d edges left out of the portal table, the builder left out %d",
+               findings.edgesLeftOut, leftOut);
     if (level.sectorCount == 0) {
         int expected = level.version == LEVEL_VERSION ? 0 : 1;
         int content = findings.count - findings.structural;
@@ -164,8 +165,9 @@ void CheckSave(const Level& level, const uint8_t* data, size_t size, const Check
                "a saved level reads back with other sectors");
     ForgetWarnings();  // the version warning, if any, was checked on the input
     if (savedSize == size && memcmp(saved, data, size) == 0)
-        FUZZ_CHECK(findings.structural == 0, "the checker finds %d structural faults in a level as the editor "
-                   "saves it", findings.structural);
+        FUZZ_CHECK(findings.structural == 0,
+                   "the checker finds %d structural faults in a level as the editor saves it",
+                   findings.structural);
 }
 
 }  // namespace
