@@ -181,7 +181,6 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     Claim claim = ReadClaim(data, size);
-    ForgetWarnings();
     static Level level;
     int result = ParseAndCheck(data, size, claim, &level);
 

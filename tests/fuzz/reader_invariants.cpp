@@ -117,6 +117,7 @@ void CheckWarnings(const Claim& claim, size_t size, const char* step)
 
 int ParseAndCheck(const uint8_t* data, size_t size, const Claim& claim, Level* level)
 {
+    ForgetWarnings();
     *level = g_previous;
     int result = ParseLevel(level, data, size);
     CheckWarnings(claim, size, "ParseLevel");

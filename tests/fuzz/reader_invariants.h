@@ -35,10 +35,10 @@ void ForgetWarnings();
 void CheckWarnings(const Claim& claim, size_t size, const char* step);
 
 // Parses the image with ParseLevel into *level, which starts as the
-// previous level, and checks the outcome: refused images leave it as it
-// was; accepted ones give the header and the sector records field for
-// field, no portals, and leave modified and the file name alone. Returns
-// ParseLevel's result.
+// previous level, with the warning counts at zero, and checks the outcome:
+// refused images leave it as it was; accepted ones give the header and the
+// sector records field for field, no portals, and leave modified and the
+// file name alone. Returns ParseLevel's result.
 int ParseAndCheck(const uint8_t* data, size_t size, const Claim& claim, Level* level);
 
 unsigned U16At(const uint8_t* bytes);
