@@ -3,7 +3,8 @@
 # screenshot) first install the packages that are missing
 # (scripts/debian-packages.txt); native, windows and editor only build.
 JOBS ?= 2
-FUZZ_SECONDS ?= 600
+# Empty: make fuzz runs a fixed number of executions; FUZZ_SECONDS=N runs for N seconds.
+FUZZ_SECONDS ?=
 SOAK_EVENTS ?= 5000
 SOAK_SEED ?= 1
 

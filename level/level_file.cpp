@@ -86,6 +86,17 @@ size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity)
     return size;
 }
 
+LevelHeader ReadLevelHeader(const unsigned char* header)
+{
+    LevelHeader h;
+    h.version = header[0];
+    h.startX = static_cast<uint16_t>(GetU16(header + 1));
+    h.startY = static_cast<uint16_t>(GetU16(header + 3));
+    h.sectorCount = static_cast<uint16_t>(GetU16(header + 5));
+    h.portalCount = static_cast<uint16_t>(GetU16(header + 7));
+    return h;
+}
+
 Sector ReadSectorRecord(const unsigned char* record)
 {
     Sector s;
@@ -113,26 +124,26 @@ int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
 {
     if (size < LEVEL_HEADER_SIZE)
         return -1;
-    unsigned version = bytes[0];
-    unsigned sectorCount = GetU16(bytes + 5);
-    if (version != LEVEL_VERSION) {
+    LevelHeader header = ReadLevelHeader(bytes);
+    if (header.version != LEVEL_VERSION) {
         char text[64];
-        snprintf(text, sizeof text, "Expected map version %d, file is version %u.", LEVEL_VERSION, version);
+        snprintf(text, sizeof text, "Expected map version %d, file is version %u.", LEVEL_VERSION,
+                 static_cast<unsigned>(header.version));
         g_warningHook(text);
     }
-    if (sectorCount > MAX_SECTORS) {
+    if (header.sectorCount > MAX_SECTORS) {
         g_warningHook("Map contains too many sectors.");
         return -1;
     }
     // A file cut short is refused whole rather than half-loaded.
-    if (size < LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * static_cast<size_t>(sectorCount))
+    if (size < LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * static_cast<size_t>(header.sectorCount))
         return -1;
 
-    level->version = static_cast<uint8_t>(version);
-    level->startX = static_cast<uint16_t>(GetU16(bytes + 1));
-    level->startY = static_cast<uint16_t>(GetU16(bytes + 3));
-    level->sectorCount = static_cast<uint16_t>(sectorCount);
-    for (unsigned i = 0; i < sectorCount; i++)
+    level->version = header.version;
+    level->startX = header.startX;
+    level->startY = header.startY;
+    level->sectorCount = header.sectorCount;
+    for (unsigned i = 0; i < header.sectorCount; i++)
         level->sectors[i] = ReadSectorRecord(bytes + LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * i);
     level->portalCount = 0;
     return 0;

@@ -34,6 +34,17 @@ size_t SerializeLevel(const Level* level, unsigned char* out, size_t capacity);
 // level is unchanged. Warnings go through the hook as for LoadLevel.
 int ParseLevel(Level* level, const unsigned char* bytes, size_t size);
 
+// The nine header bytes as the file stores them, field by field,
+// little-endian; header must hold all nine.
+struct LevelHeader {
+    uint8_t version;
+    uint16_t startX;
+    uint16_t startY;
+    uint16_t sectorCount;
+    uint16_t portalCount;
+};
+LevelHeader ReadLevelHeader(const unsigned char* header);
+
 // One ten-byte record as the file stores it, field by field, little-endian.
 Sector ReadSectorRecord(const unsigned char* record);
 Portal ReadPortalRecord(const unsigned char* record);

@@ -2,11 +2,6 @@
 
 #include "level_file.h"
 
-static unsigned GetU16(const unsigned char* bytes)
-{
-    return static_cast<unsigned>(bytes[0]) | static_cast<unsigned>(bytes[1]) << 8;
-}
-
 static size_t WholeRecords(size_t available, unsigned claimed)
 {
     size_t whole = available / LEVEL_RECORD_SIZE;
@@ -22,11 +17,12 @@ void ReadLevelImage(const unsigned char* bytes, size_t available, uint64_t fileS
     image->hasHeader = available >= LEVEL_HEADER_SIZE;
     if (!image->hasHeader)
         return;
-    image->version = bytes[0];
-    image->startX = GetU16(bytes + 1);
-    image->startY = GetU16(bytes + 3);
-    image->sectorCount = GetU16(bytes + 5);
-    image->portalCount = GetU16(bytes + 7);
+    LevelHeader header = ReadLevelHeader(bytes);
+    image->version = header.version;
+    image->startX = header.startX;
+    image->startY = header.startY;
+    image->sectorCount = header.sectorCount;
+    image->portalCount = header.portalCount;
     size_t sectorBytes = static_cast<size_t>(LEVEL_RECORD_SIZE) * image->sectorCount;
     image->claimedSize = LEVEL_HEADER_SIZE + sectorBytes + static_cast<size_t>(LEVEL_RECORD_SIZE) * image->portalCount;
     size_t afterHeader = available - LEVEL_HEADER_SIZE;

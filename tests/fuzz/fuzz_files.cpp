@@ -1,8 +1,10 @@
 #include "fuzz_files.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -10,14 +12,21 @@
 
 namespace {
 
-std::string g_folder;      // the run's own folder
-std::string g_inputPath;   // the input of the current run, as a file
-std::string g_savePath;    // where the level is saved
+std::string g_folder;     // the run's own folder
+std::string g_inputPath;  // the level file of the current input
+size_t g_nameLength;      // the length of its name, the longest the folder allows
 
+// Removes whatever the folder holds, then the folder.
 void RemoveFuzzFiles()
 {
-    unlink(g_inputPath.c_str());
-    unlink(g_savePath.c_str());
+    DIR* dir = opendir(g_folder.c_str());
+    if (dir) {
+        while (struct dirent* entry = readdir(dir)) {
+            if (strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0)
+                unlink((g_folder + "/" + entry->d_name).c_str());
+        }
+        closedir(dir);
+    }
     rmdir(g_folder.c_str());
 }
 
@@ -30,8 +39,9 @@ void PrepareFuzzFiles()
     std::string pattern = base + "/qm-fuzz-XXXXXX";
     FUZZ_CHECK(mkdtemp(&pattern[0]) != nullptr, "cannot make a folder for the fuzz files in %s", base.c_str());
     g_folder = pattern;
-    g_inputPath = g_folder + "/input.vrk";
-    g_savePath = g_folder + "/saved.vrk";
+    long longest = pathconf(g_folder.c_str(), _PC_NAME_MAX);
+    g_nameLength = longest > 4 && longest < 4096 ? static_cast<size_t>(longest) : 255;
+    g_inputPath = g_folder + "/" + std::string(g_nameLength - 4, 'n') + ".vrk";
     atexit(RemoveFuzzFiles);
 }
 
@@ -49,9 +59,20 @@ const char* WriteFuzzInput(const uint8_t* data, size_t size)
     return g_inputPath.c_str();
 }
 
-const char* FuzzSavePath()
+size_t FuzzInputNameLength()
 {
-    return g_savePath.c_str();
+    return g_nameLength;
+}
+
+int CountFuzzFiles()
+{
+    DIR* dir = opendir(g_folder.c_str());
+    FUZZ_CHECK(dir != nullptr, "cannot list %s", g_folder.c_str());
+    int count = 0;
+    while (struct dirent* entry = readdir(dir))
+        count += strcmp(entry->d_name, ".") != 0 && strcmp(entry->d_name, "..") != 0 ? 1 : 0;
+    closedir(dir);
+    return count;
 }
 
 std::string ReadWholeFile(const char* path)

@@ -1,4 +1,4 @@
-// The two files a fuzz run reads and writes, in a folder of its own.
+// The file a fuzz run reads and saves, in a folder of its own.
 #ifndef QUILLMARCH_FUZZ_FILES_H
 #define QUILLMARCH_FUZZ_FILES_H
 
@@ -11,11 +11,13 @@
 // removes it again when the process exits.
 void PrepareFuzzFiles();
 
-// Writes the input to the input file and returns its path.
+// Writes the input to the level file, whose name is as long as the folder
+// allows, and returns its path.
 const char* WriteFuzzInput(const uint8_t* data, size_t size);
+size_t FuzzInputNameLength();
 
-// Where the level is saved to.
-const char* FuzzSavePath();
+// How many entries the folder holds besides "." and "..".
+int CountFuzzFiles();
 
 // The whole file, or an empty string when it cannot be read.
 std::string ReadWholeFile(const char* path);
