@@ -2,11 +2,15 @@
 
 #include "level_file.h"
 
-static size_t WholeRecords(size_t available, unsigned claimed)
+namespace {
+
+size_t WholeRecords(size_t available, unsigned claimed)
 {
     size_t whole = available / LEVEL_RECORD_SIZE;
     return whole < claimed ? whole : claimed;
 }
+
+}  // namespace
 
 void ReadLevelImage(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelImage* image)
 {

@@ -20,13 +20,13 @@
 namespace {
 
 // The largest image a level can be saved as.
-const size_t kLargestImage = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (MAX_SECTORS + MAX_PORTALS);
+const size_t LARGEST_IMAGE = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (MAX_SECTORS + MAX_PORTALS);
 
 // Written back, the level is the image's header and sectors with no portals.
 void CheckSerialized(const Level& level, const uint8_t* data)
 {
     size_t expected = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * static_cast<size_t>(level.sectorCount);
-    static unsigned char out[kLargestImage];
+    static unsigned char out[LARGEST_IMAGE];
     size_t size = SerializeLevel(&level, out, sizeof out);
     FUZZ_CHECK(size == expected, "serialized size: expected %zu, got %zu", expected, size);
     FUZZ_CHECK(memcmp(out, data, 7) == 0, "serialized header differs from the file's");
@@ -153,7 +153,7 @@ void CheckCheckerOnLevel(const CheckerFindings& findings, const Level& level, in
 // checker's structural checks (level_file_fuzz checks every saved level so).
 void CheckSave(const Level& level, const uint8_t* data, size_t size, const CheckerFindings& findings)
 {
-    static unsigned char saved[kLargestImage];
+    static unsigned char saved[LARGEST_IMAGE];
     size_t savedSize = SerializeLevel(&level, saved, sizeof saved);
     FUZZ_CHECK(savedSize == LevelFileSize(&level), "saved size: expected %zu, got %zu", LevelFileSize(&level),
                savedSize);

@@ -8,25 +8,14 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "level.h"
+#include "level_bytes.h"
 #include "level_file.h"
 #include "portals.h"
+#include "sectors.h"
 
 namespace {
-
-typedef std::vector<unsigned char> Bytes;
-
-Sector MakeSector(int left, int top, int right, int bottom, int floorHeight = 128, int ceilingHeight = 132)
-{
-    Sector s;
-    s.left = static_cast<uint16_t>(left);
-    s.top = static_cast<uint16_t>(top);
-    s.right = static_cast<uint16_t>(right);
-    s.bottom = static_cast<uint16_t>(bottom);
-    s.floorHeight = static_cast<uint8_t>(floorHeight);
-    s.ceilingHeight = static_cast<uint8_t>(ceilingHeight);
-    return s;
-}
 
 // Sectors go straight into the slots, so overlapping and empty rectangles
 // can be made too.
@@ -43,9 +32,7 @@ Level MakeLevel(const std::vector<Sector>& sectors)
 Bytes Saved(Level level)
 {
     BuildPortals(&level);
-    Bytes bytes(LevelFileSize(&level));
-    SerializeLevel(&level, bytes.data(), bytes.size());
-    return bytes;
+    return SerializeToBytes(level);
 }
 
 void PutU16(Bytes* bytes, size_t offset, unsigned value)
