@@ -50,21 +50,21 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     // The table is kept aligned by hand.
     // clang-format off
     switch (message) {
-    case WM_CREATE:        OnCreate(window); return 0;
-    case WM_DESTROY:       OnDestroy(window); return 0;
-    case WM_PAINT:         OnPaint(window); return 0;
-    case WM_CLOSE:         OnClose(window); return 0;
-    case WM_QUERYENDSESSION: return OnQueryEndSession(window);
+    case WM_CREATE:           OnCreate(window); return 0;
+    case WM_DESTROY:          OnDestroy(window); return 0;
+    case WM_PAINT:            OnPaint(window); return 0;
+    case WM_CLOSE:            OnClose(window); return 0;
+    case WM_QUERYENDSESSION:  return OnQueryEndSession(window);
     case WM_COMMAND:
         if (OnCommand(window, wParam, lParam))
             return 0;
         break;
-    case WM_MOUSEMOVE:     OnMouseMove(window, wParam, lParam); return 0;
-    case WM_LBUTTONDOWN:   OnLButtonDown(window, lParam); return 0;
-    case WM_LBUTTONUP:     OnLButtonUp(window); return 0;
-    case WM_RBUTTONDOWN:   OnRButtonDown(window, lParam); return 0;
-    case WM_CAPTURECHANGED: OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
-    case WM_DROPFILES:     OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
+    case WM_MOUSEMOVE:        OnMouseMove(window, wParam, lParam); return 0;
+    case WM_LBUTTONDOWN:      OnLButtonDown(window, lParam); return 0;
+    case WM_LBUTTONUP:        OnLButtonUp(window); return 0;
+    case WM_RBUTTONDOWN:      OnRButtonDown(window, lParam); return 0;
+    case WM_CAPTURECHANGED:   OnCaptureChanged(window, reinterpret_cast<HWND>(lParam)); return 0;
+    case WM_DROPFILES:        OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     }
     // clang-format on
     return DefWindowProcA(window, message, wParam, lParam);
