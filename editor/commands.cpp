@@ -5,6 +5,7 @@
 #include <commdlg.h>
 
 #include <stdio.h>
+#include <wchar.h>
 
 #include <string>
 #include <vector>
@@ -16,11 +17,13 @@
 #include "mouse_edit.h"
 #include "portals.h"
 #include "resource.h"
+#include "session_end.h"
 #include "title.h"
+#include "wide_text.h"
 
 namespace {
 
-const char LEVEL_FILTER[] = "All\0*.*\0Quillmarch Level\0*.vrk\0";
+const wchar_t LEVEL_FILTER[] = L"All\0*.*\0Quillmarch Level\0*.vrk\0";
 
 enum {
     FILE_NAME_CHARS = 260,  // the file dialogs' name buffer
@@ -32,49 +35,50 @@ void ShowError(HWND window, const char* text)
     MessageBoxA(window, text, "Error", MB_ICONERROR);
 }
 
-typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEA*);
+typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEW*);
 
 // The common dialogs library is loaded on the first Open or Save rather than
 // at start-up: it is the largest part of the program's start-up time, and
 // many sessions start from a level named on the command line.
 FileDialogFunction GetFileDialog(const char* name)
 {
-    static HMODULE library = LoadLibraryA("comdlg32.dll");
+    static HMODULE library = LoadLibraryW(L"comdlg32.dll");
     if (!library)
         return nullptr;
     return reinterpret_cast<FileDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, name)));
 }
 
 // The process's current folder, whatever its length; empty if unreadable.
-std::string GetCurrentFolder()
+std::wstring GetCurrentFolder()
 {
-    DWORD size = GetCurrentDirectoryA(0, nullptr);
-    std::string folder(size, '\0');
-    DWORD length = size ? GetCurrentDirectoryA(size, &folder[0]) : 0;
+    DWORD size = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(size, L'\0');
+    DWORD length = size ? GetCurrentDirectoryW(size, &folder[0]) : 0;
     folder.resize(length < size ? length : 0);
     return folder;
 }
 
-// Shows the Open or the Save dialog. Returns false when the user cancels
-// (or, which no installed system should see, the dialogs cannot be loaded).
-bool AskLevelPath(HWND window, bool save, std::string* path)
+// Shows the Open or the Save dialog and gives the chosen path in UTF-8.
+// Returns 0 when the user cancels (or, which no installed system should
+// see, the dialogs cannot be loaded).
+int AskLevelPath(HWND window, bool save, std::string* path)
 {
-    char file[FILE_NAME_CHARS] = "";
-    OPENFILENAMEA dialog = {};
-    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400A;
+    wchar_t file[FILE_NAME_CHARS] = L"";
+    OPENFILENAMEW dialog = {};
+    dialog.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     dialog.hwndOwner = window;
     dialog.lpstrFilter = LEVEL_FILTER;
     dialog.nFilterIndex = LEVEL_FILTER_INDEX;
     dialog.lpstrFile = file;
     dialog.nMaxFile = FILE_NAME_CHARS;
-    FileDialogFunction showDialog = GetFileDialog(save ? "GetSaveFileNameA" : "GetOpenFileNameA");
+    FileDialogFunction showDialog = GetFileDialog(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
     if (!showDialog)
-        return false;
+        return 0;
     if (save) {
         // Replacing an existing level is asked about: a slip of the mouse in
         // the dialog must not cost another level.
         dialog.Flags = OFN_CREATEPROMPT | OFN_OVERWRITEPROMPT;
-        dialog.lpstrDefExt = "vrk";  // the dialog adds the dot itself
+        dialog.lpstrDefExt = L"vrk";  // the dialog adds the dot itself
     } else {
         dialog.Flags = OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST;
     }
@@ -83,14 +87,19 @@ bool AskLevelPath(HWND window, bool save, std::string* path)
     // flag asks them not to, but the Open dialog ignores it, so the folder
     // is also put back by hand.
     dialog.Flags |= OFN_NOCHANGEDIR;
-    std::string folder = GetCurrentFolder();
+    std::wstring folder = GetCurrentFolder();
     BOOL chosen = showDialog(&dialog);
     if (!folder.empty())
-        SetCurrentDirectoryA(folder.c_str());
+        SetCurrentDirectoryW(folder.c_str());
     if (!chosen)
-        return false;
-    *path = file;
-    return true;
+        return 0;
+    // A name that cannot be kept exactly (an unpaired surrogate) is refused
+    // as the file it names would be, never turned into another name.
+    if (!NarrowToUtf8(file, wcslen(file), path)) {
+        ShowError(window, save ? "Unable to write level to file." : "Unable to read level from file.");
+        return 0;
+    }
+    return 1;
 }
 
 void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
@@ -121,6 +130,7 @@ int SaveLevelCommand(HWND window, bool saveAs)
         return 0;
     }
     UpdateTitle(window);
+    ReleaseSessionBlock(window);
     // The sectors are all saved; only neighbour links are missing, so the
     // user is told after the fact rather than refused the save.
     if (edgesLeftOut > 0)
@@ -128,18 +138,18 @@ int SaveLevelCommand(HWND window, bool saveAs)
     return 1;
 }
 
-// Asks about unsaved changes before they would be lost. Returns true when
-// the caller may go on: nothing to lose, the changes were saved, or the user
-// chose to drop them.
-bool ConfirmLosingChanges(HWND window)
+// Asks about unsaved changes before they would be lost. Returns 1 when the
+// caller may go on: nothing to lose, the changes were saved, or the user
+// chose to drop them; 0 otherwise.
+int ConfirmLosingChanges(HWND window)
 {
     if (!g_level.modified)
-        return true;
+        return 1;
     int answer = MessageBoxA(window, "Would you like to save your changes?", "Unsaved changes",
                              MB_ICONWARNING | MB_YESNOCANCEL);
     if (answer == IDYES)
-        return SaveLevelCommand(window, false) == 1;
-    return answer == IDNO;
+        return SaveLevelCommand(window, false);
+    return answer == IDNO ? 1 : 0;
 }
 
 // Drops the selection and any stretch, and grays Sector Properties with them.
@@ -165,6 +175,7 @@ int ReplaceLevelFromFile(HWND window, const char* path)
     ForgetEditState(window);
     InvalidateView(window);
     UpdateTitle(window);
+    ReleaseSessionBlock(window);
     return 1;
 }
 
@@ -177,6 +188,7 @@ void NewLevelCommand(HWND window)
     ForgetEditState(window);
     InvalidateView(window);
     UpdateTitle(window);
+    ReleaseSessionBlock(window);
 }
 
 // 1 when a level was loaded, 0 when the Open dialog was cancelled or the load
@@ -201,7 +213,7 @@ void OpenCommand(HWND window)
 
 void RunDialog(HWND window, int dialogId, DLGPROC handler)
 {
-    DialogBoxParamA(g_instance, MAKEINTRESOURCEA(dialogId), window, handler, 0);
+    DialogBoxParamW(g_instance, MAKEINTRESOURCEW(dialogId), window, handler, 0);
 }
 
 }  // namespace
@@ -211,13 +223,6 @@ void OnClose(HWND window)
     // Only a completed save, or the user's No, lets the window go.
     if (ConfirmLosingChanges(window))
         DestroyWindow(window);
-}
-
-BOOL OnQueryEndSession(HWND window)
-{
-    // Logging off or shutting down asks as closing does; the session may
-    // end only once the changes are saved or the user chose to drop them.
-    return ConfirmLosingChanges(window) ? TRUE : FALSE;
 }
 
 bool OnCommand(HWND window, WPARAM wParam, LPARAM)
@@ -230,7 +235,7 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM)
     case IDM_FILE_OPEN:         OpenCommand(window); return true;
     case IDM_FILE_SAVE:         SaveLevelCommand(window, false); return true;
     case IDM_FILE_SAVE_AS:      SaveLevelCommand(window, true); return true;
-    case IDM_EXIT:              DestroyWindow(window); return true;
+    case IDM_EXIT:              OnClose(window); return true;
     // Edit menu
     case IDM_SECTOR_PROPERTIES: RunDialog(window, IDD_SECTOR_PROPERTIES, SectorPropsDlgProc); return true;
     // Help menu
@@ -243,12 +248,15 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM)
 void OnDropFiles(HWND window, HDROP drop)
 {
     // Asking with a null buffer gives the path's length, so a path of any
-    // length is taken whole.
-    UINT length = DragQueryFileA(drop, 0, nullptr, 0);
-    std::vector<char> path(length + 1, '\0');
-    UINT copied = DragQueryFileA(drop, 0, path.data(), length + 1);
+    // length is taken whole. A path that cannot be converted exactly stays
+    // empty, and its load fails as a missing file's does.
+    UINT length = DragQueryFileW(drop, 0, nullptr, 0);
+    std::vector<wchar_t> widePath(length + 1, L'\0');
+    UINT copied = DragQueryFileW(drop, 0, widePath.data(), length + 1);
     DragFinish(drop);
+    std::string path;
+    NarrowToUtf8(widePath.data(), copied, &path);
     if (copied == 0 || !ConfirmLosingChanges(window))
         return;
-    ReplaceLevelFromFile(window, path.data());
+    ReplaceLevelFromFile(window, path.c_str());
 }

@@ -6,10 +6,9 @@
 #include <windows.h>
 #include <shellapi.h>
 
+// The close request, and File, Exit: asks about unsaved changes, then
+// closes unless the user cancelled or the save did not complete.
 void OnClose(HWND window);
-
-// TRUE lets the session end: no unsaved changes, saved, or dropped by the user.
-BOOL OnQueryEndSession(HWND window);
 
 // Returns false for commands the table does not hold (default handling).
 bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam);

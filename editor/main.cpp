@@ -7,27 +7,34 @@
 
 #include "level_file.h"
 #include "resource.h"
+#include "wide_text.h"
 
 namespace {
 
 // The level path in the command-line text that follows the program's name:
 // inside double quotes when it starts with one, otherwise the whole text.
-std::string GetCommandLinePath(const char* commandLine)
+std::wstring GetCommandLinePath(const wchar_t* commandLine)
 {
-    if (commandLine[0] != '"')
+    if (commandLine[0] != L'"')
         return commandLine;
-    const char* start = commandLine + 1;
-    const char* end = start;
-    while (*end && *end != '"')
+    const wchar_t* start = commandLine + 1;
+    const wchar_t* end = start;
+    while (*end && *end != L'"')
         end++;
-    return std::string(start, end);
+    return std::wstring(start, end);
 }
 
 }  // namespace
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showState)
+// The wide entry point takes the command line as the system holds it, so a
+// name outside the ANSI code page reaches the loader unchanged.
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showState)
 {
-    std::string path = GetCommandLinePath(commandLine ? commandLine : "");
+    // A path that cannot be converted exactly names no file: it stays empty
+    // and loads nothing, like a path that does not exist.
+    std::wstring widePath = GetCommandLinePath(commandLine ? commandLine : L"");
+    std::string path;
+    NarrowToUtf8(widePath.c_str(), widePath.size(), &path);
 
     // The level is loaded before the window exists, so the first title
     // already names it. A bad or empty path leaves the fresh level.
@@ -44,19 +51,20 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR commandLine, int showSta
     if (!CreateMainWindow(instance, showState))
         return 0;
 
-    HACCEL accelerators = LoadAcceleratorsA(instance, MAKEINTRESOURCEA(IDR_ACCELERATORS));
+    HACCEL accelerators = LoadAcceleratorsW(instance, MAKEINTRESOURCEW(IDR_ACCELERATORS));
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        if (!TranslateAcceleratorA(msg.hwnd, accelerators, &msg)) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (!TranslateAcceleratorW(msg.hwnd, accelerators, &msg)) {
             TranslateMessage(&msg);
-            DispatchMessageA(&msg);
+            DispatchMessageW(&msg);
         }
     }
-    // The window is gone, and with it whatever the user wanted kept is saved
-    // or let go, so the process ends here and now. Ending through the
-    // runtime would first shut every library down under the system's loader
-    // lock, and a thread the file dialogs left inside the loader would keep
-    // a windowless editor running.
+    // The window is gone. Every way there asked about unsaved changes first
+    // (closing, File Exit), or the session is ending and the system ends the
+    // program anyway; the level is saved or let go. So the process ends
+    // here and now. Ending through the runtime would first shut every
+    // library down under the system's loader lock, and a thread the file
+    // dialogs left inside the loader would keep a windowless editor running.
     TerminateProcess(GetCurrentProcess(), static_cast<UINT>(msg.wParam));
-    return static_cast<int>(msg.wParam);
+    return static_cast<int>(msg.wParam);  // never reached: the call above does not return
 }

@@ -8,12 +8,13 @@
 #include "map_view.h"
 #include "mouse_edit.h"
 #include "resource.h"
+#include "session_end.h"
 #include "title.h"
 
 Level g_level;
 HINSTANCE g_instance;
-char g_windowName[100];
-char g_className[100];
+wchar_t g_windowName[100];
+wchar_t g_className[100];
 
 namespace {
 
@@ -54,7 +55,9 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DESTROY:          OnDestroy(window); return 0;
     case WM_PAINT:            OnPaint(window); return 0;
     case WM_CLOSE:            OnClose(window); return 0;
-    case WM_QUERYENDSESSION:  return OnQueryEndSession(window);
+    case WM_QUERYENDSESSION:  return OnQueryEndSession(window, lParam);
+    case WM_ENDSESSION:       OnEndSession(window, wParam != FALSE); return 0;
+    case WM_SESSION_QUESTION: OnSessionQuestion(window); return 0;
     case WM_COMMAND:
         if (OnCommand(window, wParam, lParam))
             return 0;
@@ -67,38 +70,40 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_DROPFILES:        OnDropFiles(window, reinterpret_cast<HDROP>(wParam)); return 0;
     }
     // clang-format on
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 }  // namespace
 
 void LoadEditorStrings(HINSTANCE instance)
 {
-    LoadStringA(instance, IDS_APP_TITLE, g_windowName, sizeof g_windowName);
-    LoadStringA(instance, IDS_WINDOW_CLASS, g_className, sizeof g_className);
+    LoadStringW(instance, IDS_APP_TITLE, g_windowName, sizeof g_windowName / sizeof g_windowName[0]);
+    LoadStringW(instance, IDS_WINDOW_CLASS, g_className, sizeof g_className / sizeof g_className[0]);
     SetLevelWarningHook(ShowLoadWarning);
 }
 
+// A window of the wide calls: its title and every text it is sent stay
+// UTF-16 all the way, never passing through the ANSI code page.
 ATOM RegisterMainClass(HINSTANCE instance)
 {
-    WNDCLASSEXA wc = {};
+    WNDCLASSEXW wc = {};
     wc.cbSize = sizeof wc;
     wc.style = CS_HREDRAW | CS_VREDRAW;
     wc.lpfnWndProc = MainWndProc;
     wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(IDI_QUILLMARCH));
-    wc.hIconSm = LoadIconA(instance, MAKEINTRESOURCEA(IDI_SMALL));
-    wc.hCursor = LoadCursorA(nullptr, reinterpret_cast<LPCSTR>(IDC_ARROW));
+    wc.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_QUILLMARCH));
+    wc.hIconSm = LoadIconW(instance, MAKEINTRESOURCEW(IDI_SMALL));
+    wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
-    wc.lpszMenuName = MAKEINTRESOURCEA(IDR_MAINMENU);
+    wc.lpszMenuName = MAKEINTRESOURCEW(IDR_MAINMENU);
     wc.lpszClassName = g_className;
-    return RegisterClassExA(&wc);
+    return RegisterClassExW(&wc);
 }
 
 int CreateMainWindow(HINSTANCE instance, int showState)
 {
     g_instance = instance;
-    HWND window = CreateWindowExA(0, g_className, g_windowName, WS_OVERLAPPEDWINDOW,
+    HWND window = CreateWindowExW(0, g_className, g_windowName, WS_OVERLAPPEDWINDOW,
                                   CW_USEDEFAULT, CW_USEDEFAULT, 620, 390,
                                   nullptr, nullptr, instance, nullptr);
     if (!window)

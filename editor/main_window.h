@@ -7,10 +7,10 @@
 
 #include "level.h"
 
-extern Level g_level;           // the one level being edited, for the whole run
-extern HINSTANCE g_instance;    // kept for dialog creation
-extern char g_windowName[100];  // string 103, the title prefix
-extern char g_className[100];   // string 109, the main window class
+extern Level g_level;              // the one level being edited, for the whole run
+extern HINSTANCE g_instance;       // kept for dialog creation
+extern wchar_t g_windowName[100];  // IDS_APP_TITLE, the title prefix
+extern wchar_t g_className[100];   // IDS_WINDOW_CLASS, the main window class
 
 // Loads the window name and class name strings and points the level
 // reader's warnings at message boxes.

@@ -50,8 +50,20 @@ FileStep GetFileFault();
 // The name of the new file a save writes beside path: path with ".~qmN"
 // added, or, where that would pass the system's limit on a whole path or on
 // one name, with the suffix in place of the end of the name, so that any
-// level the system can name can also be saved.
-std::string TemporaryNameBeside(const std::string& path, int attempt, size_t pathLimit,
-                                size_t nameLimit, const char* separators);
+// level the system can name can also be saved. The limits count the units
+// of the system's names: bytes on POSIX, UTF-16 units on Windows.
+template <class Char>
+std::basic_string<Char> TemporaryNameBeside(const std::basic_string<Char>& path, int attempt, size_t pathLimit,
+                                            size_t nameLimit, const Char* separators)
+{
+    std::basic_string<Char> suffix;
+    for (char c : ".~qm" + std::to_string(attempt))
+        suffix += static_cast<Char>(c);
+    size_t baseLength = path.size() - (path.find_last_of(separators) + 1);
+    bool tooLong = path.size() + suffix.size() > pathLimit || baseLength + suffix.size() > nameLimit;
+    if (tooLong && baseLength > suffix.size())
+        return path.substr(0, path.size() - suffix.size()) + suffix;
+    return path + suffix;
+}
 
 #endif

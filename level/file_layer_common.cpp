@@ -16,14 +16,3 @@ FileStep GetFileFault()
 {
     return g_fileFault;
 }
-
-std::string TemporaryNameBeside(const std::string& path, int attempt, size_t pathLimit,
-                                size_t nameLimit, const char* separators)
-{
-    std::string suffix = ".~qm" + std::to_string(attempt);
-    size_t baseLength = path.size() - (path.find_last_of(separators) + 1);
-    bool tooLong = path.size() + suffix.size() > pathLimit || baseLength + suffix.size() > nameLimit;
-    if (tooLong && baseLength > suffix.size())
-        return path.substr(0, path.size() - suffix.size()) + suffix;
-    return path + suffix;
-}

@@ -42,7 +42,7 @@ bool WriteAll(int fd, const unsigned char* data, size_t size)
 int CreateTemporaryBeside(const char* path, std::string* tempPath)
 {
     for (int attempt = 0; attempt < 100; attempt++) {
-        *tempPath = TemporaryNameBeside(path, attempt, PATH_MAX - 1, NAME_MAX, "/");
+        *tempPath = TemporaryNameBeside(std::string(path), attempt, PATH_MAX - 1, NAME_MAX, "/");
         int fd = open(tempPath->c_str(), O_WRONLY | O_CREAT | O_EXCL, 0666);
         if (fd >= 0 || errno != EEXIST)
             return fd;

@@ -1,25 +1,31 @@
-// Win32 file layer: CreateFileA/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA.
+// Win32 file layer: CreateFileW/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExW.
+// Paths arrive as UTF-8 and reach the system as UTF-16, whatever the ANSI
+// code page, so the file named is the file used.
 #include "file_layer.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
-#include <stdio.h>
-#include <string.h>
+#include <wchar.h>
 
 #include <string>
+
+#include "wide_text.h"
 
 namespace {
 
 // The system's text for an error code, without its closing period and line end.
 std::string DescribeSystemError(DWORD error)
 {
-    char text[256];
-    DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
-                                  text, sizeof text, nullptr);
-    while (length > 0 && strchr("\r\n. ", text[length - 1]))
+    wchar_t text[256];
+    DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error, 0,
+                                  text, sizeof text / sizeof text[0], nullptr);
+    while (length > 0 && wcschr(L"\r\n. ", text[length - 1]))
         length--;
-    return length > 0 ? std::string(text, length) : "error " + std::to_string(error);
+    std::string described;
+    if (length > 0 && NarrowToUtf8(text, length, &described))
+        return described;
+    return "error " + std::to_string(error);
 }
 
 long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
@@ -33,12 +39,12 @@ long RefuseRead(FileReadInfo* info, bool notRegular, DWORD error)
 
 // A name beside the target that no file has yet, so the new file never
 // replaces anything before it is complete.
-HANDLE CreateTemporaryBeside(const char* path, std::string* tempPath)
+HANDLE CreateTemporaryBeside(const std::wstring& path, std::wstring* tempPath)
 {
     for (int attempt = 0; attempt < 100; attempt++) {
         // MAX_PATH counts the terminator; one name has at most 255 characters.
-        *tempPath = TemporaryNameBeside(path, attempt, MAX_PATH - 1, 255, "\\/");
-        HANDLE file = CreateFileA(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
+        *tempPath = TemporaryNameBeside(path, attempt, MAX_PATH - 1, 255, L"\\/");
+        HANDLE file = CreateFileW(tempPath->c_str(), GENERIC_WRITE, FILE_SHARE_WRITE, nullptr,
                                   CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS)
             return file;
@@ -52,11 +58,14 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
 {
     if (info)
         *info = FileReadInfo{0, false, ""};
-    HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+    std::wstring widePath;
+    if (!WidenUtf8(path, &widePath))
+        return RefuseRead(info, false, ERROR_INVALID_NAME);
+    HANDLE file = CreateFileW(widePath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         DWORD error = GetLastError();
-        DWORD attributes = GetFileAttributesA(path);
+        DWORD attributes = GetFileAttributesW(widePath.c_str());
         bool folder = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
         return RefuseRead(info, folder, error);
     }
@@ -89,13 +98,16 @@ int ReplaceFileContents(const char* path, const unsigned char* data, size_t size
     // A read-only file or a folder is never replaced. Asked before the new
     // file exists, so a refusal leaves nothing behind; not every system's
     // rename asks.
-    DWORD attributes = GetFileAttributesA(path);
+    std::wstring widePath;
+    if (!WidenUtf8(path, &widePath))
+        return -1;
+    DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return -1;
 
     FileStep fault = GetFileFault();
-    std::string tempPath;
-    HANDLE file = fault == FILE_STEP_CREATE ? INVALID_HANDLE_VALUE : CreateTemporaryBeside(path, &tempPath);
+    std::wstring tempPath;
+    HANDLE file = fault == FILE_STEP_CREATE ? INVALID_HANDLE_VALUE : CreateTemporaryBeside(widePath, &tempPath);
     if (file == INVALID_HANDLE_VALUE)
         return -1;
 
@@ -106,9 +118,9 @@ int ReplaceFileContents(const char* path, const unsigned char* data, size_t size
     bool closed = CloseHandle(file) && fault != FILE_STEP_CLOSE;
     ok = ok && closed;
     ok = ok && fault != FILE_STEP_REPLACE &&
-         MoveFileExA(tempPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+         MoveFileExW(tempPath.c_str(), widePath.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!ok) {
-        DeleteFileA(tempPath.c_str());
+        DeleteFileW(tempPath.c_str());
         return -1;
     }
     return 0;

@@ -13,6 +13,10 @@ WINESERVER=$(command -v wineserver || echo /usr/lib/wine/wineserver)
 export WINEPREFIX="$QM_ROOT/build/wine-prefix"
 # Present once scripts/wine-env.sh has set the prefix up for the tests.
 QM_PREFIX_READY="$WINEPREFIX/.qm-ready"
+# Wine takes its ANSI code page from the locale: C.UTF-8 gives 1252, as on a
+# Western Windows, whatever the machine's own locale, so a name outside that
+# code page (the tests of names use one) is as foreign here as there.
+export LC_ALL=C.UTF-8
 # No Wine diagnostics unless asked for (e.g. WINEDEBUG=+seh).
 export WINEDEBUG="${WINEDEBUG:--all}"
 # No Mono or Gecko installers; a crash ends the process instead of opening

@@ -20,6 +20,7 @@
 #include "level_json.h"
 #include "portals.h"
 #include "tool_commands.h"
+#include "utf8_arguments.h"
 #include "version.h"
 
 namespace {
@@ -253,6 +254,8 @@ int RunCommand(int argc, char** argv)
 int main(int argc, char** argv)
 {
 #ifdef _WIN32
+    if (!UseUtf8Arguments(&argc, &argv))
+        return 2;
     // Lines end in LF on every system, so both builds print the same bytes.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);

@@ -223,17 +223,24 @@ bool PingWindow(HWND window, DWORD timeoutMs)
 bool DropFilesOn(EditorProcess* editor, const std::vector<std::string>& paths, int x, int y,
                  bool aheadOfPosted)
 {
-    // DROPFILES, then each path with its terminator, then one more terminator.
-    std::vector<char> block(sizeof(DROPFILES));
-    for (const std::string& path : paths)
-        block.insert(block.end(), path.c_str(), path.c_str() + path.size() + 1);
-    block.push_back('\0');
+    // DROPFILES, then each path in UTF-16 with its terminator, then one more
+    // terminator: the wide block the shell makes.
+    std::vector<wchar_t> names;
+    for (const std::string& path : paths) {
+        std::vector<wchar_t> wide(path.size() + 1, L'\0');
+        int units = MultiByteToWideChar(CP_UTF8, 0, path.c_str(), static_cast<int>(path.size()), wide.data(),
+                                        static_cast<int>(wide.size()));
+        names.insert(names.end(), wide.begin(), wide.begin() + units + 1);
+    }
+    names.push_back(L'\0');
+    std::vector<char> block(sizeof(DROPFILES) + names.size() * sizeof(wchar_t));
+    std::memcpy(block.data() + sizeof(DROPFILES), names.data(), names.size() * sizeof(wchar_t));
     DROPFILES header = {};
     header.pFiles = sizeof(DROPFILES);
     header.pt.x = x;
     header.pt.y = y;
     header.fNC = FALSE;
-    header.fWide = FALSE;
+    header.fWide = TRUE;
     std::memcpy(block.data(), &header, sizeof header);
 
     // A handle from this process means nothing to the editor: the block has

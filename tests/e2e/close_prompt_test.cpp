@@ -141,77 +141,67 @@ TEST_F(CloseRequest, NoWhileTheSaveDialogIsUpEndsTheEditor)
     EXPECT_TRUE(ListFolder(folder_, true).empty()) << "a file was written after No";
 }
 
-// WM_QUERYENDSESSION sent as the system does at log-off, from a thread of
-// its own, since the answer may wait for a box the test answers.
-struct SessionQuery {
-    HWND window;
-    DWORD_PTR result;
-    BOOL answered;
-};
-
 namespace {
 
-DWORD WINAPI SendSessionQuery(void* param)
+// WM_QUERYENDSESSION as the system sends it; 1234 when no answer came.
+DWORD_PTR QuerySessionEnd(HWND window, LPARAM reasons)
 {
-    SessionQuery* query = static_cast<SessionQuery*>(param);
-    query->answered = SendMessageTimeoutA(query->window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF,
-                                          SMTO_NORMAL, 4 * DRIVER_TIMEOUT_MS, &query->result) != 0;
-    return 0;
+    DWORD_PTR result = 0;
+    if (!SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, reasons, SMTO_NORMAL, DRIVER_TIMEOUT_MS, &result))
+        return 1234;
+    return result;
 }
 
 }  // namespace
 
-// Logging off asks about unsaved changes as closing does, and lets the
-// session end only when nothing is lost; the window itself stays.
-TEST_F(CloseRequest, SessionEndAsksAndAllowsItOnlyWhenNothingIsLost)
+// The session's end is answered at once and with no box: it may end when
+// nothing is unsaved or when the end is forced; otherwise it is refused
+// and the question comes afterwards, once however often the query comes,
+// and it closes the editor as the close request does.
+TEST_F(CloseRequest, SessionEndIsAnsweredAtOnceAndAskedAfterwards)
 {
     StartWithFile("session.vrk", LOADED_LEVEL);
-    // answer 0: no question is expected.
-    auto querySession = [this](int answer, bool saveDialogCancelled) -> DWORD_PTR {
-        SessionQuery query = {editor_.window, 1234, FALSE};
-        HANDLE thread = CreateThread(nullptr, 0, SendSessionQuery, &query, 0, nullptr);
-        if (answer) {
-            AnswerBox("Unsaved changes", "Would you like to save your changes?", answer);
-            if (saveDialogCancelled)
-                CancelFileDialog();
-        }
-        EXPECT_EQ(WaitForSingleObject(thread, 2 * DRIVER_TIMEOUT_MS), WAIT_OBJECT_0)
-            << "the editor did not answer the session query";
-        CloseHandle(thread);
-        EXPECT_TRUE(query.answered) << "the session query was not answered";
-        EXPECT_TRUE(IsWindow(editor_.window)) << "the main window was destroyed";
-        return query.result;
-    };
-
-    EXPECT_EQ(querySession(0, false), 1u) << "no changes: the session may end";
+    EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 1u) << "no changes: the session may end";
     ExpectNoDialog();
-
     AddSectorAt(5, 0);
-    EXPECT_EQ(querySession(IDCANCEL, false), 0u) << "Cancel refuses the session's end";
-    ExpectTitle("session.vrk", true);
-    EXPECT_EQ(querySession(IDNO, false), 1u) << "No lets the session end";
-    ExpectTitle("session.vrk", true);
-    ExpectFileBytes(PathOf("session.vrk"), LOADED_LEVEL);
-    EXPECT_EQ(querySession(IDYES, false), 1u) << "Yes and a completed save";
-    ExpectTitle("session.vrk", false);
+    EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_CRITICAL), 1u) << "a forced end is not refused";
+    ExpectNoDialog();
+    EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 0u) << "unsaved changes refuse, at once";
+    ASSERT_NE(WaitForDialog(editor_.processId, "Unsaved changes"), nullptr) << "no question after the query";
+    EXPECT_EQ(QuerySessionEnd(editor_.window, 0), 0u) << "a second query while the question is up";
+    AnswerQuestion(IDCANCEL);
+    ExpectStillOpen("session.vrk");  // and no second question
+    EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 0u) << "still unsaved";
+    AnswerQuestion(IDYES);
+    ExpectExitAfter(false);
     ExpectFileBytes(PathOf("session.vrk"), LOADED_PLUS_SECTOR_AT_5X0);
-
-    // A save that does not complete refuses.
-    PostCommand(editor_.window, IDM_FILE_NEW);
-    ExpectTitle("[Untitled]", false);
-    AddSectorAt(2, 3);
-    EXPECT_EQ(querySession(IDYES, true), 0u) << "Yes and a cancelled Save dialog";
-    ExpectStillOpen("[Untitled]");
 }
 
-TEST_F(CloseRequest, FileExitClosesAtOnceEvenWithChanges)
+// The session ends after all (the user chose to end it anyway): the editor
+// goes, and nothing is written that the user did not ask for.
+TEST_F(CloseRequest, SessionEndingEndsTheEditor)
+{
+    StartWithFile("ending.vrk", LOADED_LEVEL);
+    AddSectorAt(5, 0);
+    ExpectTitle("ending.vrk", true);
+    PostMessageA(editor_.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    ExpectExitAfter(false);
+    ExpectFileBytes(PathOf("ending.vrk"), LOADED_LEVEL);
+}
+
+// File, Exit asks as the close request does; with nothing unsaved it ends
+// at once.
+TEST_F(CloseRequest, FileExitAsksAsClosingDoes)
 {
     StartWithFile("exit.vrk", LOADED_LEVEL);
     AddSectorAt(5, 0);
     ExpectTitle("exit.vrk", true);
     PostCommand(editor_.window, IDM_EXIT);
+    AnswerQuestion(IDCANCEL);
+    ExpectStillOpen("exit.vrk");
+    SaveAndExpectFile("exit.vrk", LOADED_PLUS_SECTOR_AT_5X0);
+    PostCommand(editor_.window, IDM_EXIT);
     ExpectExitAfter(false);
-    ExpectFileBytes(PathOf("exit.vrk"), LOADED_LEVEL);
 }
 
 namespace {

@@ -152,6 +152,42 @@ TEST_F(FileCommands, OpenWarningsBlockTheWindow)
     SaveAndExpectFile("v1.vrk", old);
 }
 
+// A name outside the system's ANSI code page names its own file, whichever
+// way it comes in; Niva.vrk beside Nivā.vrk is never read or written.
+TEST_F(FileCommands, NameOutsideTheCodePageNamesItsOwnFile)
+{
+    char codePage[8] = "";
+    GetLocaleInfoA(LOCALE_SYSTEM_DEFAULT, LOCALE_IDEFAULTANSICODEPAGE, codePage, sizeof codePage);
+    ASSERT_STREQ(codePage, "1252") << "the system's ANSI code page, which has no U+0101";
+    const std::string name = "Niv\xC4\x81.vrk";
+    const Bytes neighbour = MakeLevelFile(0, 0, {{0, 0, 1, 1, 10, 20}});
+    const Bytes named = MakeLevelFile(0, 0, {{3, 3, 4, 4, 30, 40}});
+    for (const std::string way : {"Save As", "Open", "drop", "command line"}) {
+        SCOPED_TRACE(way);
+        ASSERT_TRUE(WriteFileBytes(PathOf("Niva.vrk"), neighbour));
+        DeleteFileA(PathOf(name).c_str());
+        ASSERT_TRUE(way == "Save As" || WriteFileBytes(PathOf(name), named));
+        Start(way == "command line" ? "\"" + PathOf(name) + "\"" : "");
+        if (way == "Open") {
+            PostCommand(editor_.window, IDM_FILE_OPEN);
+            ChooseInFileDialog(PathOf(name));
+        } else if (way == "drop") {
+            ASSERT_TRUE(DropFilesOn(&editor_, {PathOf(name)})) << "the drop was not delivered";
+        }
+        if (way != "Save As")
+            ExpectTitle(name, false);
+        AddSectorAt(6, 6);
+        if (way == "Save As") {
+            SaveThroughDialog(IDM_FILE_SAVE_AS, name);
+            ExpectFileBytes(PathOf(name), MakeLevelFile(0, 0, {{6, 6, 7, 7, 128, 132}}));
+        } else {
+            SaveAndExpectFile(name, MakeLevelFile(0, 0, {{3, 3, 4, 4, 30, 40}, {6, 6, 7, 7, 128, 132}}));
+        }
+        ExpectFileBytes(PathOf("Niva.vrk"), neighbour);
+        StopEditor(&editor_);
+    }
+}
+
 namespace {
 
 // Browses the file dialog into a folder: the folder typed as the name, and

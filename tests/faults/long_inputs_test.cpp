@@ -30,7 +30,8 @@ const Bytes LEVEL_BYTES = MakeLevelFile(1, 2, {{1, 2, 3, 4, 50, 60}});
 class LongInputs : public SaveFaultTest {
 protected:
     // The editor runs and works: a sector added, Save asks for a name (no
-    // path was remembered) and is cancelled, then File, Exit ends it with 0.
+    // path was remembered) and is cancelled, then File, Exit, answered No,
+    // ends it with 0.
     void ExpectUntitledAndWorking()
     {
         ExpectTitle("[Untitled]", false);
@@ -41,6 +42,7 @@ protected:
         CancelFileDialog();
         ExpectNoDialog();
         PostCommand(editor_.window, IDM_EXIT);
+        AnswerBox("Unsaved changes", "Would you like to save your changes?", IDNO);
         ExpectExitAfter(false);
     }
 

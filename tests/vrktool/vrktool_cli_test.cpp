@@ -669,3 +669,31 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
     EXPECT_EQ(1, run.exitCode);
     EXPECT_EQ(levels.Path("no such folder/x.png") + ": unable to write picture to file\n", run.err);
 }
+
+// A name outside the ANSI code page of Windows names its own file, read or
+// written; the look-alike beside it is never touched.
+TEST_F(VrktoolCli, NamesOutsideTheCodePageNameTheirOwnFiles)
+{
+    const std::string stem = "Niv\xC4\x81";  // U+0101, which code page 1252 lacks
+    Level level = TwoCells();
+    Bytes built = SerializeToBytes(level);
+    std::string json = FormatLevelJson(built.data(), built.size(), built.size());
+    level.portalCount = 0;
+    std::string vrk = Write(stem + ".vrk", SerializeToBytes(level));
+    Write(stem + ".json", Bytes(json.begin(), json.end()));
+    const Bytes neighbour = {1, 2, 3};
+    for (const char* extension : {".vrk", ".json", ".png"})
+        Write(std::string("Niva") + extension, neighbour);
+    const Args cases[] = {{"portals", vrk},
+                          {"render", vrk, "-o", levels.Path(stem + ".png")},
+                          {"build", levels.Path(stem + ".json"), "-o", vrk}};
+    for (const Args& args : cases) {
+        ToolRun run = Run(args);
+        EXPECT_EQ(0, run.exitCode) << args[0] << ": " << run.err;
+    }
+    EXPECT_EQ(HexBytes(built), HexBytes(ReadFileBytes(vrk)));
+    EXPECT_EQ("89 50 4e 47", HexBytes(ReadFileBytes(levels.Path(stem + ".png"))).substr(0, 11)) << "a PNG";
+    for (const char* extension : {".vrk", ".json", ".png"})
+        EXPECT_EQ(HexBytes(neighbour), HexBytes(ReadFileBytes(levels.Path(std::string("Niva") + extension))))
+            << "Niva" << extension;
+}
