@@ -2,6 +2,7 @@
 // dropped files.
 #include "commands.h"
 
+#include <cderr.h>
 #include <commdlg.h>
 
 #include <stdio.h>
@@ -36,16 +37,34 @@ void ShowError(HWND window, const char* text)
 }
 
 typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEW*);
+typedef DWORD(WINAPI* DialogErrorFunction)();
 
 // The common dialogs library is loaded on the first Open or Save rather than
 // at start-up: it is the largest part of the program's start-up time, and
 // many sessions start from a level named on the command line.
-FileDialogFunction GetFileDialog(const char* name)
+template <class Function>
+Function GetDialogFunction(const char* name)
 {
     static HMODULE library = LoadLibraryW(L"comdlg32.dll");
     if (!library)
         return nullptr;
-    return reinterpret_cast<FileDialogFunction>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+}
+
+// A file dialog that failed rather than was cancelled says why.
+void ShowDialogError(HWND window, DWORD error)
+{
+    const char* reason = "the system could not show it";
+    if (error == FNERR_BUFFERTOOSMALL)
+        reason = "the name is too long";
+    else if (error == FNERR_INVALIDFILENAME)
+        reason = "the name is not a valid file name";
+    else if (error == CDERR_MEMALLOCFAILURE || error == CDERR_MEMLOCKFAILURE)
+        reason = "there is not enough memory";
+    char text[160];
+    snprintf(text, sizeof text, "The file dialog failed: %s (error 0x%04lX).", reason,
+             static_cast<unsigned long>(error));
+    ShowError(window, text);
 }
 
 // The process's current folder, whatever its length; empty if unreadable.
@@ -59,8 +78,9 @@ std::wstring GetCurrentFolder()
 }
 
 // Shows the Open or the Save dialog and gives the chosen path in UTF-8.
-// Returns 0 when the user cancels (or, which no installed system should
-// see, the dialogs cannot be loaded).
+// Returns 0 when the user cancels, when the dialog fails (with a box that
+// says why) or, which no installed system should see, when the dialogs
+// cannot be loaded.
 int AskLevelPath(HWND window, bool save, std::string* path)
 {
     wchar_t file[FILE_NAME_CHARS] = L"";
@@ -71,8 +91,9 @@ int AskLevelPath(HWND window, bool save, std::string* path)
     dialog.nFilterIndex = LEVEL_FILTER_INDEX;
     dialog.lpstrFile = file;
     dialog.nMaxFile = FILE_NAME_CHARS;
-    FileDialogFunction showDialog = GetFileDialog(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
-    if (!showDialog)
+    auto showDialog = GetDialogFunction<FileDialogFunction>(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
+    auto dialogError = GetDialogFunction<DialogErrorFunction>("CommDlgExtendedError");
+    if (!showDialog || !dialogError)
         return 0;
     if (save) {
         // Replacing an existing level is asked about: a slip of the mouse in
@@ -91,8 +112,13 @@ int AskLevelPath(HWND window, bool save, std::string* path)
     BOOL chosen = showDialog(&dialog);
     if (!folder.empty())
         SetCurrentDirectoryW(folder.c_str());
-    if (!chosen)
+    if (!chosen) {
+        // Cancelled, or failed: only a failure has an error code.
+        DWORD error = dialogError();
+        if (error != 0)
+            ShowDialogError(window, error);
         return 0;
+    }
     // A name that cannot be kept exactly (an unpaired surrogate) is refused
     // as the file it names would be, never turned into another name.
     if (!NarrowToUtf8(file, wcslen(file), path)) {
@@ -243,6 +269,11 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM)
     }
     // clang-format on
     return false;
+}
+
+void EnableSectorProperties(HWND window, bool enable)
+{
+    EnableMenuItem(GetMenu(window), IDM_SECTOR_PROPERTIES, MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 void OnDropFiles(HWND window, HDROP drop)

@@ -14,4 +14,7 @@ void OnClose(HWND window);
 bool OnCommand(HWND window, WPARAM wParam, LPARAM lParam);
 void OnDropFiles(HWND window, HDROP drop);
 
+// Enables or grays Edit, Sector Properties.
+void EnableSectorProperties(HWND window, bool enable);
+
 #endif

@@ -1,8 +1,6 @@
 // The About box and Sector Properties.
 #include "dialogs.h"
 
-#include <ctype.h>
-
 #include <string>
 
 #include "main_window.h"
@@ -10,56 +8,32 @@
 #include "resource.h"
 #include "title.h"
 
-enum { MAX_HEIGHT = 255 };
-
 namespace {
 
-bool IsAllDigits(const std::string& text)
-{
-    size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos)
-        return false;
-    for (size_t i = start; i < text.size(); i++)
-        if (!isdigit(static_cast<unsigned char>(text[i])))
-            return false;
-    return true;
-}
+enum { MAX_HEIGHT = 255 };
 
-std::string GetControlText(HWND dialog, int controlId)
-{
-    HWND control = GetDlgItem(dialog, controlId);
-    std::string text(GetWindowTextLengthA(control) + 1, '\0');
-    text.resize(GetWindowTextA(control, &text[0], static_cast<int>(text.size())));
-    return text;
-}
-
-// The value of a run of digits, held at MAX_HEIGHT + 1 once it passes
-// MAX_HEIGHT, so no length of text can overflow it.
-unsigned ClampedDigitsValue(const std::string& text)
-{
-    unsigned value = 0;
-    for (char c : text) {
-        if (isdigit(static_cast<unsigned char>(c)) && value <= MAX_HEIGHT)
-            value = value * 10 + static_cast<unsigned>(c - '0');
-    }
-    return value <= MAX_HEIGHT ? value : MAX_HEIGHT + 1;
-}
-
-// Reads a height edit. Empty or non-numeric text reads as 0. Returns false
-// for a number above 255, since keeping only its low bits would store a
-// height the user never typed. A number is judged on its whole text: the
-// system's reader looks only at its first characters, so a long run of
-// leading zeros would otherwise hide the digits that follow.
+// Reads a height edit, the same way on every system: an empty field reads
+// 0, and digits with spaces around them are taken up to MAX_HEIGHT. Returns
+// false for anything else (a typo, a sign, a number above MAX_HEIGHT), so a
+// height never becomes a number the user did not type.
 bool ReadHeight(HWND dialog, int controlId, unsigned* height)
 {
-    BOOL read = FALSE;
-    *height = GetDlgItemInt(dialog, controlId, &read, FALSE);
-    std::string text = GetControlText(dialog, controlId);
-    if (IsAllDigits(text))
-        *height = ClampedDigitsValue(text);
-    else if (!read)
-        *height = 0;
-    return *height <= MAX_HEIGHT;
+    HWND control = GetDlgItem(dialog, controlId);
+    std::wstring text(static_cast<size_t>(GetWindowTextLengthW(control)) + 1, L'\0');
+    text.resize(static_cast<size_t>(GetWindowTextW(control, &text[0], static_cast<int>(text.size()))));
+    size_t first = text.find_first_not_of(L" \t");
+    size_t last = text.find_last_not_of(L" \t");
+    unsigned value = 0;
+    for (size_t i = first; first != std::wstring::npos && i <= last; i++) {
+        if (text[i] < L'0' || text[i] > L'9')
+            return false;
+        // Checked digit by digit, so no length of text can overflow it.
+        value = value * 10 + static_cast<unsigned>(text[i] - L'0');
+        if (value > MAX_HEIGHT)
+            return false;
+    }
+    *height = value;
+    return true;
 }
 
 // Tells the user and puts the focus back on the edit, its text selected.

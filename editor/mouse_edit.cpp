@@ -2,19 +2,19 @@
 // stretches it cell by cell, a right press places the start cell.
 #include "mouse_edit.h"
 
+#include "commands.h"
 #include "main_window.h"
 #include "map_view.h"
-#include "resource.h"
 #include "title.h"
 
 EditState g_edit = {NO_SECTOR, NO_SECTOR, 0, false};
+
+namespace {
 
 enum {
     NEW_FLOOR_HEIGHT = 128,
     NEW_CEILING_HEIGHT = 132
 };
-
-namespace {
 
 bool SelectSectorAt(Level* level, uint32_t packedPosition)
 {
@@ -123,12 +123,6 @@ void ResetEditState()
 {
     g_edit.selected = NO_SECTOR;
     g_edit.stretching = NO_SECTOR;
-}
-
-void EnableSectorProperties(HWND window, bool enable)
-{
-    EnableMenuItem(GetMenu(window), IDM_SECTOR_PROPERTIES,
-                   MF_BYCOMMAND | (enable ? MF_ENABLED : MF_GRAYED));
 }
 
 void OnLButtonDown(HWND window, LPARAM position)

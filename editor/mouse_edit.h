@@ -25,9 +25,6 @@ void SetSelectedHeights(unsigned floor, unsigned ceiling);
 // Forgets the selection and any stretch in progress (the level was replaced).
 void ResetEditState();
 
-// Enables or grays Edit, Sector Properties.
-void EnableSectorProperties(HWND window, bool enable);
-
 void OnLButtonDown(HWND window, LPARAM position);
 void OnMouseMove(HWND window, WPARAM keys, LPARAM position);
 void OnLButtonUp(HWND window);

@@ -88,6 +88,7 @@ const AcceptedHeights ACCEPTED_HEIGHTS[] = {
     {"", "", 0, 0},
     {"0", "255", 0, 255},
     {"010", "", 10, 0},
+    {" 12 ", "\t7", 12, 7},  // spaces around the digits
 };
 
 }  // namespace
@@ -128,8 +129,9 @@ TEST_F(SectorProperties, EnterAtOnceConfirmsShownValues)
     ExpectSavedHeights(10, 20);
 }
 
-// A height above 255 is refused with a box, the dialog stays open with the
-// focus on the offending edit, and nothing changes until a good value is given.
+// A height above 255, or text that is not a number, is refused with a box,
+// the dialog stays open with the focus on the offending edit, and nothing
+// changes until a good value is given.
 struct RefusedHeights {
     const char* floor;
     const char* ceiling;
@@ -147,6 +149,9 @@ const RefusedHeights REFUSED_HEIGHTS[] = {
     // Longer than the system's number reader looks at: judged on the whole text.
     {"20", "0000000000000000000000000000001000", IDC_CEILING_HEIGHT,
      "The ceiling height must be a number from 0 to 255."},
+    // Not a number: refused on every system, never read as its digits or 0.
+    {"12abc", "20", IDC_FLOOR_HEIGHT, "The floor height must be a number from 0 to 255."},
+    {"10", "-1", IDC_CEILING_HEIGHT, "The ceiling height must be a number from 0 to 255."},
 };
 
 }  // namespace

@@ -483,4 +483,21 @@ TEST_F(Resources, SectorPropertiesDialogTemplate)
     ExpectDialog(want, got);
 }
 
+// The manifest Windows reads from both programs, which share it.
+TEST(Manifest, BothProgramsAskForTheSameSettings)
+{
+    for (const std::string& program : {GetEditorPath(), ToWindowsPath(VRKTOOL_PATH)}) {
+        HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+        ASSERT_NE(nullptr, found) << "no manifest in " << program;
+        std::string text(static_cast<const char*>(LockResource(LoadResource(module, found))),
+                         SizeofResource(module, found));
+        for (const char* part : {"\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+                                 "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
+                                 ">UTF-8</activeCodePage>", ">true</gdiScaling>", "level=\"asInvoker\""})
+            EXPECT_NE(std::string::npos, text.find(part)) << program << " lacks " << part;
+        FreeLibrary(module);
+    }
+}
+
 }  // namespace
