@@ -42,13 +42,12 @@ typedef DWORD(WINAPI* DialogErrorFunction)();
 // The common dialogs library is loaded on the first Open or Save rather than
 // at start-up: it is the largest part of the program's start-up time, and
 // many sessions start from a level named on the command line.
-template <class Function>
-Function GetDialogFunction(const char* name)
+void* GetDialogFunction(const char* name)
 {
     static HMODULE library = LoadLibraryW(L"comdlg32.dll");
     if (!library)
         return nullptr;
-    return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    return reinterpret_cast<void*>(GetProcAddress(library, name));
 }
 
 // A file dialog that failed rather than was cancelled says why.
@@ -91,8 +90,9 @@ int AskLevelPath(HWND window, bool save, std::string* path)
     dialog.nFilterIndex = LEVEL_FILTER_INDEX;
     dialog.lpstrFile = file;
     dialog.nMaxFile = FILE_NAME_CHARS;
-    auto showDialog = GetDialogFunction<FileDialogFunction>(save ? "GetSaveFileNameW" : "GetOpenFileNameW");
-    auto dialogError = GetDialogFunction<DialogErrorFunction>("CommDlgExtendedError");
+    auto showDialog =
+        reinterpret_cast<FileDialogFunction>(GetDialogFunction(save ? "GetSaveFileNameW" : "GetOpenFileNameW"));
+    auto dialogError = reinterpret_cast<DialogErrorFunction>(GetDialogFunction("CommDlgExtendedError"));
     if (!showDialog || !dialogError)
         return 0;
     if (save) {
