@@ -406,6 +406,7 @@ Section "Uninstall"
     DeleteRegKey /ifempty SHCTX "Software\Classes\.vrk"
     DeleteRegKey SHCTX "Software\Classes\${PROGID}"
     DeleteRegKey SHCTX "${APP_KEY}"
+    DeleteRegKey /ifempty SHCTX "Software\Classes\Applications"
     System::Call 'shell32::SHChangeNotify(i ${SHCNE_ASSOCCHANGED}, i 0, p 0, p 0)'
     ; Last, so that the entry stays while anything else of the install is left.
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
