@@ -60,6 +60,12 @@ const InstallCase CASES[] = {
 
 const char OTHER_PROGID[] = "OtherEditor.Level";
 
+// A failure names the row.
+void PrintTo(const InstallCase& c, std::ostream* out)
+{
+    *out << c.name;
+}
+
 std::string FindSetup()
 {
     for (const std::string& name : ListFolder(DistFolder(), false)) {
@@ -279,7 +285,7 @@ void Installer::TakeDetour(const InstallCase& c, const std::set<std::string>& af
         ASSERT_TRUE(read && changed != example);
         ASSERT_TRUE(WriteFileBytes(folder + "\\examples\\hall.vrk", changed));
         ASSERT_TRUE(WriteFileBytes(folder + "\\my own level.vrk", example));
-        Install(c, "");
+        Install(c, folder);
         EXPECT_TRUE(ReadFileBytes(folder + "\\examples\\hall.vrk") == changed) << "the changed example, after setup again";
         example = changed;
         userFiles = {"examples\\hall.vrk", "my own level.vrk"};
