@@ -173,7 +173,7 @@ Function ModePageCreate
   !insertmacro MUI_HEADER_TEXT "Choose who can use ${PRODUCT}" "Install ${PRODUCT} ${VERSION} for your own account or for anyone using this computer."
   nsDialogs::Create 1018
   Pop $0
-  ${NSD_CreateLabel} 0 0 100% 20u "Setup installs ${PRODUCT} for your own account. That needs no administrator rights."
+  ${NSD_CreateLabel} 0 0 100% 20u "Installing for your own account needs no administrator rights. Installing for anyone using this computer needs Setup run as administrator."
   Pop $0
   ${NSD_CreateRadioButton} 10u 26u 90% 12u "Just for &me"
   Pop $1
@@ -186,7 +186,7 @@ Function ModePageCreate
   ${EndIf}
   ${If} $CanAllUsers != 1
     EnableWindow $EveryoneButton 0
-    ${NSD_CreateLabel} 0 64u 100% 30u "Installing for anyone using this computer needs administrator rights: close Setup and run it as administrator (right-click it, Run as administrator)."
+    ${NSD_CreateLabel} 0 64u 100% 30u "Setup runs without administrator rights now. To install for anyone using this computer, close it and run it as administrator (right-click it, Run as administrator)."
     Pop $0
   ${EndIf}
   nsDialogs::Show
@@ -212,17 +212,17 @@ Function RemoveOldCopy
   StrCpy $R9 $OldFolder
   Call WaitUntilClosed
   DetailPrint "Removing the copy in $OldFolder"
+  ; Run from a copy, the old uninstaller can remove its own file and folder.
+  InitPluginsDir
+  CopyFiles /SILENT "$OldFolder\Uninstall.exe" "$PLUGINSDIR\old-uninstall.exe"
   StrCpy $0 ""
-  ExecWait '"$OldFolder\Uninstall.exe" /S _?=$OldFolder' $0
+  ExecWait '"$PLUGINSDIR\old-uninstall.exe" /S _?=$OldFolder' $0
   ${If} $0 != 0
   ${OrIf} ${FileExists} "$OldFolder\Quillmarch.exe"
     MessageBox MB_ICONSTOP "${PRODUCT} is installed in $OldFolder and could not be removed from there (its uninstaller ended with code $0).$\r$\nUninstall it from Settings, Apps, then run Setup again." /SD IDOK
     SetErrorLevel ${EXIT_STOPPED}
     Quit
   ${EndIf}
-  ; An uninstaller run in place leaves itself.
-  Delete "$OldFolder\Uninstall.exe"
-  RMDir "$OldFolder"
 FunctionEnd
 
 ; The outermost of the install folder and its parents that do not exist yet.
