@@ -158,12 +158,13 @@ Function .onInit
     ; An administrator updating the install for every user, with none of his own.
     ClearErrors
     ${GetOptions} $1 "/CurrentUser" $2
-    ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
-    ReadRegStr $4 HKCU "${UNINSTALL_KEY}" "InstallLocation"
     ${If} ${Errors}
-    ${AndIf} $3 != ""
-    ${AndIf} $4 == ""
-      StrCpy $AllUsers 1
+      ReadRegStr $3 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+      ReadRegStr $4 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+      ${If} $3 != ""
+      ${AndIf} $4 == ""
+        StrCpy $AllUsers 1
+      ${EndIf}
     ${EndIf}
   ${EndIf}
   Call ApplyMode
