@@ -63,6 +63,10 @@ bool MouseInput(SoakSession* session, Point p, std::initializer_list<DWORD> butt
         return false;
     MovePointerTo(session->editor.window, p.x, p.y);
     session->pointer = {p.x, p.y};
+    // The editor reads the move, and the display's reports of the pointer,
+    // before a button: one read late would stretch a sector just begun.
+    if (buttons.size() != 0 && !WaitForInputRead(session))
+        return false;
     bool released = false;
     for (DWORD button : buttons) {
         if (!SendMouseButton(button))
@@ -170,7 +174,10 @@ bool RightClick(SoakSession* session)
 // run or opened its dialog, whose own loop reads the input after them.
 bool PressChord(SoakSession* session, const std::vector<WORD>& keys, const char* name)
 {
-    if (!BringEditorToFront(session))
+    // The editor reads what the display reported before the keys (its
+    // idea of which keys are down among it), so that a report read late
+    // cannot let go of a held Alt or Ctrl between the chord's keys.
+    if (!BringEditorToFront(session) || !WaitForInputRead(session))
         return false;
     if (!SendKeys(keys, false) || !SendKeys(keys, true))
         return FailSoak(session, std::string("the keys of ") + name + " could not be pressed");

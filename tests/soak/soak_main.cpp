@@ -70,6 +70,9 @@ void PrintCounts(const char* heading, const std::map<std::string, int>& counts)
 // registry) there is no such message, so the input alone decides a run.
 bool EnterOwnDesktop()
 {
+    // On Windows itself input reaches only the desktop on the screen.
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        return true;
     const char* name = "QuillmarchSoak";
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
