@@ -1,7 +1,7 @@
 // Drives the real Quillmarch.exe with a seeded stream of random events and
 // checks that it never crashes or hangs and that every file it writes is a
 // whole level.
-//   soak.exe --events N --seed S [--keep] [--trace FILE]
+//   soak.exe --events N --seed S [--keep] [--trace FILE] [--time-limit SECONDS]
 // Prints a summary; on a failure, the reason, the last events and the
 // command that repeats the run, and exits with 1. The events, and so the
 // trace, are a function of the seed and of what the editor does: two runs
@@ -32,15 +32,20 @@ bool CheckTitle(SoakSession* session)
     return ok || FailSoak(session, "the title is \"" + title + "\"");
 }
 
-bool RunSoak(SoakSession* session)
+// A run that outlasts its time limit stops between two events and says so,
+// rather than being cut off mid-event by whoever started it.
+bool RunSoak(SoakSession* session, DWORD start, DWORD timeLimitMs)
 {
     if (!PlantFiles(session) || !StartSoakEditor(session, ""))
         return false;
     for (session->event = 1; session->event <= session->eventCount; session->event++) {
+        if (timeLimitMs && GetTickCount() - start > timeLimitMs)
+            return FailSoak(session, "the time limit of " + std::to_string(timeLimitMs / 1000) +
+                                         " s ran out before this event (a machine this loaded cannot judge the run)");
         BeginEventStream(session);
         if (!RunRandomEvent(session) || !SettleDialogs(session) || !CheckEditorAlive(session))
             return false;
-        if (!CheckTitle(session))
+        if (!CheckTitle(session) || !CheckEventEffect(session))
             return false;
         if (IsWindow(session->editor.window))
             TraceLine(session, "  title " + GetWindowTitle(session->editor.window));
@@ -62,7 +67,30 @@ void PrintCounts(const char* heading, const std::map<std::string, int>& counts)
         printf("  %6d  %s\n", entry.second, entry.first.c_str());
 }
 
-bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep, const char** trace)
+// Wine shows each window as a window of the X display, and turns a loss of
+// the X focus into a cancel-mode message to the active window when it reads
+// it, which may be long after the window that took the focus has gone: a
+// drag then ends, or an open menu closes, at a moment set by the machine's
+// load. On a desktop drawn inside one X window of its own (its size in the
+// registry) there is no such message, so the input alone decides a run.
+bool EnterOwnDesktop()
+{
+    // On Windows itself input reaches only the desktop on the screen.
+    if (!GetProcAddress(GetModuleHandleA("ntdll.dll"), "wine_get_version"))
+        return true;
+    const char* name = "QuillmarchSoak";
+    HKEY key;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\Explorer\\Desktops", 0, nullptr, 0, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const char size[] = "1280x1024";
+    LONG set = RegSetValueExA(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(size), sizeof size);
+    RegCloseKey(key);
+    HDESK desktop = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    return set == ERROR_SUCCESS && desktop && SetThreadDesktop(desktop);
+}
+
+bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep, const char** trace, DWORD* timeLimitMs)
 {
     for (int i = 1; i < argc; i++) {
         if (strcmp(argv[i], "--events") == 0 && i + 1 < argc)
@@ -73,6 +101,8 @@ bool ParseArguments(int argc, char** argv, SoakSession* session, bool* keep, con
             *keep = true;
         else if (strcmp(argv[i], "--trace") == 0 && i + 1 < argc)
             *trace = argv[++i];
+        else if (strcmp(argv[i], "--time-limit") == 0 && i + 1 < argc)
+            *timeLimitMs = static_cast<DWORD>(strtoul(argv[++i], nullptr, 10)) * 1000;
         else
             return false;
     }
@@ -88,8 +118,13 @@ int main(int argc, char** argv)
     session.seed = 1;
     bool keep = false;
     const char* tracePath = nullptr;
-    if (!ParseArguments(argc, argv, &session, &keep, &tracePath)) {
-        fprintf(stderr, "usage: soak --events N --seed S [--keep] [--trace FILE]\n");
+    DWORD timeLimitMs = 0;
+    if (!ParseArguments(argc, argv, &session, &keep, &tracePath, &timeLimitMs)) {
+        fprintf(stderr, "usage: soak --events N --seed S [--keep] [--trace FILE] [--time-limit SECONDS]\n");
+        return 2;
+    }
+    if (!EnterOwnDesktop()) {
+        fprintf(stderr, "soak: cannot make a desktop of its own: error %lu\n", GetLastError());
         return 2;
     }
     if (tracePath && !(session.trace = fopen(tracePath, "w"))) {
@@ -102,7 +137,7 @@ int main(int argc, char** argv)
     fflush(stdout);
 
     DWORD start = GetTickCount();
-    bool ok = RunSoak(&session);
+    bool ok = RunSoak(&session, start, timeLimitMs);
     StopSoakEditor(&session);
     // The last files, written after the last periodic check.
     ok = ok && CheckWrittenFiles(&session);
