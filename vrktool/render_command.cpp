@@ -48,7 +48,8 @@ void DefineRender(CLI::App* command)
         ->type_name("floor|ceiling")
         ->check(CLI::IsMember({"floor", "ceiling"}).description(""));
     command->footer("The picture is at most " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side and " +
-                    std::to_string(MAX_PICTURE_PIXELS) + " pixels in all, after --scale.");
+                    std::to_string(MAX_PICTURE_PIXELS) + " pixels in all, after --scale.\n\n" +
+                    command->get_footer());
 }
 
 void PrintRefusal(const char* problem, void* context)
@@ -66,10 +67,12 @@ void KeepWarning(const char* text)
 int RunRender()
 {
     const char* name = ShownName(g_args.path);
+    if (IsOutputTheInput(g_args.path, g_args.out))
+        return RefuseOutputOverInput(g_args.out);
     LevelFileBytes file;
     if (!ReadLevelFile(g_args.path, &file)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, file.info.reason.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
     const std::vector<unsigned char>& bytes = file.bytes;
 
@@ -83,7 +86,7 @@ int RunRender()
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
         CheckLevelFile(bytes.data(), bytes.size(), file.info.size, PrintRefusal, const_cast<char*>(name));
-        return 1;
+        return TOOL_FAILED;
     }
     for (const std::string& warning : g_warnings)
         fprintf(stderr, "%s: %s\n", name, warning.c_str());
@@ -100,7 +103,7 @@ int RunRender()
         fprintf(stderr, "%s: a picture of %ld x %ld pixels is larger than vrktool makes (%ld pixels a side, "
                         "%ld in all); choose a part with --size W H\n",
                 name, width * scale, height * scale, side, most);
-        return 1;
+        return TOOL_FOUND;
     }
 
     SectorShade shade = g_args.shade == "floor" ? SHADE_FLOOR : g_args.shade == "ceiling" ? SHADE_CEILING
@@ -118,10 +121,10 @@ int RunRender()
     ScalePicture(&picture, static_cast<int>(scale));
     std::vector<unsigned char> png;
     if (!EncodePng(picture, &png)) {
-        fprintf(stderr, "%s: unable to write picture to file\n", g_args.out.c_str());
-        return 1;
+        fprintf(stderr, "%s: unable to encode the picture\n", g_args.out.c_str());
+        return TOOL_FAILED;
     }
-    return WriteOutputFile(g_args.out, png, "picture") == 0 ? 0 : 1;
+    return WriteOutputFile(g_args.out, png, "picture") == 0 ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace
