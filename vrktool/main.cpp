@@ -54,6 +54,9 @@ int RunTool(int argc, char** argv)
     CLI::App tool("vrktool " QM_VERSION_TEXT ": looks at, checks and repairs .vrk level files", "vrktool");
     tool.set_version_flag("--version", "vrktool " QM_VERSION_TEXT, "print the version and exit");
     tool.require_subcommand(1);
+    // A path such as /levels/x.vrk is a file on every system, never a
+    // Windows-style option.
+    tool.allow_windows_style_options(false);
     tool.footer(std::string(TOOL_FOOTER) + "\n\n" + EXIT_CODE_RULE);
     // Every option may be given once; a second one is a mistake to name.
     tool.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
