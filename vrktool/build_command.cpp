@@ -5,15 +5,9 @@
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
-#include "file_layer.h"
 #include "level.h"
-#include "level_file.h"
 #include "level_json.h"
+#include "portals.h"
 #include "tool_commands.h"
 
 namespace {
@@ -22,72 +16,65 @@ namespace {
 // nothing bigger can be one.
 const size_t LARGEST_DOCUMENT = 16u << 20;
 
-// A named document, read through the file layer like every level file: a
-// regular file only, never waited on.
-bool ReadDocument(const char* path, std::vector<unsigned char>* bytes, std::string* error)
+struct BuildArgs {
+    std::string path;
+    std::string out;
+};
+BuildArgs g_args;  // this run's arguments
+
+void DefineBuild(CLI::App* command)
 {
-    bytes->resize(LARGEST_DOCUMENT + 1);
-    FileReadInfo info;
-    long got = ReadFilePrefix(path, bytes->data(), bytes->size(), &info);
-    bytes->resize(got > 0 ? static_cast<size_t>(got) : 0);
-    if (got < 0)
-        *error = info.reason;
-    else if (bytes->size() > LARGEST_DOCUMENT)
-        *error = "larger than any level document";
-    return got >= 0 && bytes->size() <= LARGEST_DOCUMENT;
+    command->add_option("FILE", g_args.path, "the JSON document, as info --json prints it; - reads standard input")
+        ->type_name("FILE.json")
+        ->required();
+    command->add_option("-o", g_args.out, "the level file to write; - is standard output")
+        ->type_name("OUT.vrk")
+        ->required();
 }
 
-// Standard input as bytes: in binary mode on Windows too, so a Ctrl+Z or
-// a carriage return in a piped document is read as it was sent.
-bool ReadStandardInput(std::vector<unsigned char>* bytes, std::string* error)
+// The document, read as every file is: a regular file only, never waited
+// on, or standard input.
+bool ReadDocument(const std::string& path, std::vector<unsigned char>* bytes, std::string* error)
 {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
-    bytes->clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + got);
-        if (bytes->size() > LARGEST_DOCUMENT) {
-            *error = "larger than any level document";
-            return false;
-        }
-    }
-    if (ferror(stdin)) {
-        *error = "read failed";
+    LevelFileBytes file;
+    if (!ReadInputFile(path, LARGEST_DOCUMENT + 1, &file)) {
+        *error = file.info.reason;
         return false;
     }
+    if (file.info.size > LARGEST_DOCUMENT) {
+        *error = "larger than any level document";
+        return false;
+    }
+    *bytes = std::move(file.bytes);
     return true;
 }
 
-}  // namespace
-
-int BuildCommand(int argc, char** argv)
+// Portals given in the document are written as given; when the sectors
+// give others (an edited `info --json` keeps the old ones), that is said.
+void WarnOfStalePortals(const Level& level, const char* name)
 {
-    const char* path = nullptr;
-    const char* out = nullptr;
-    bool options = true;  // "--" ends them, so a file may start with "-"
-    for (int i = 0; i < argc; i++) {
-        if (options && strcmp(argv[i], "--") == 0)
-            options = false;
-        else if (options && strcmp(argv[i], "-o") == 0 && !out && i + 1 < argc)
-            out = argv[++i];
-        else if ((options && argv[i][0] == '-' && argv[i][1] != '\0') || path)
-            return ShowUsage();
-        else
-            path = argv[i];
-    }
-    if (!path || !out)
-        return ShowUsage();
+    static Level derived;  // the level with the portals its sectors give
+    derived = level;
+    BuildPortals(&derived);
+    bool same = derived.portalCount == level.portalCount;
+    for (int i = 0; same && i < level.portalCount; i++)
+        same = memcmp(&derived.portals[i], &level.portals[i], sizeof(Portal)) == 0;
+    if (!same)
+        fprintf(stderr, "%s: the portals given are not those the sectors give (%d given, %d derived); written as "
+                        "given (vrktool portals rebuilds them)\n",
+                name, level.portalCount, derived.portalCount);
+}
 
-    bool fromStdin = strcmp(path, "-") == 0;
-    const char* name = fromStdin ? "(standard input)" : path;
+int RunBuild()
+{
+    const char* name = ShownName(g_args.path);
+    if (IsOutputTheInput(g_args.path, g_args.out))
+        return RefuseOutputOverInput(g_args.out);
     std::vector<unsigned char> text;
     std::string error;
-    if (!(fromStdin ? ReadStandardInput(&text, &error) : ReadDocument(path, &text, &error))) {
+    if (!ReadDocument(g_args.path, &text, &error)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, error.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
 
     static Level level;  // the one level this run builds
@@ -97,7 +84,13 @@ int BuildCommand(int argc, char** argv)
     if (!BuildLevelFromJson(reinterpret_cast<const char*>(text.data()), text.size(), &level, &build, &problems)) {
         for (const std::string& problem : problems)
             fprintf(stderr, "%s: %s\n", name, problem.c_str());
-        return 1;
+        return TOOL_FAILED;
     }
-    return SaveBuiltLevel(&level, name, build.leftOut, out);
+    if (build.portalsGiven)
+        WarnOfStalePortals(level, name);
+    return SaveBuiltLevel(level, g_args.path, build.leftOut, g_args.out);
 }
+
+}  // namespace
+
+const ToolCommand BUILD_COMMAND = {"build", "write the level that a JSON document describes", DefineBuild, RunBuild};
