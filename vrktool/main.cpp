@@ -32,6 +32,13 @@ const char USAGE_TEXT[] =
     "                                      draw the level as the editor shows it\n"
     "       vrktool build FILE.json -o OUT.vrk\n"
     "                                      write the level that info --json describes (FILE - reads stdin)\n"
+    "       vrktool diff OLD NEW [--json]  what changed; exit 0 the same, 1 different, 2 unreadable\n"
+    "       vrktool merge BASE OURS THEIRS -o OUT [--name PATH]\n"
+    "                                      three-way merge; exit 0 clean, 1 conflicts (named on stderr), 2 unreadable\n"
+    "       vrktool render NEW -o OUT.png --compare OLD\n"
+    "                                      the changes since OLD marked: added cyan, removed magenta,\n"
+    "                                      heights changed orange, the old start cell white\n"
+    "       vrktool git-setup              make the git repository here ready for levels\n"
     "       -- ends the options: the arguments after it are files\n";
 
 // The largest file a level can be: the header and 65535 records of each
@@ -245,6 +252,12 @@ int RunCommand(int argc, char** argv)
         return RenderCommand(argc - 2, argv + 2);
     if (command == "build")
         return BuildCommand(argc - 2, argv + 2);
+    if (command == "diff")
+        return DiffCommand(argc - 2, argv + 2);
+    if (command == "merge")
+        return MergeCommand(argc - 2, argv + 2);
+    if (command == "git-setup")
+        return GitSetupCommand(argc - 2, argv + 2);
     return ShowUsage();
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "compare_picture.h"
 #include "file_layer.h"
 #include "level.h"
 #include "level_check.h"
@@ -24,6 +25,7 @@ struct RenderArgs {
     long scale;
     bool portals;
     SectorShade shade;
+    const char* compare;  // --compare OLD: the changes since OLD marked
 };
 
 // A whole number in 1..largest written as plain digits.
@@ -37,7 +39,7 @@ bool ParseCount(const char* text, long largest, long* value)
 
 bool ParseRenderArgs(int argc, char** argv, RenderArgs* args)
 {
-    *args = RenderArgs{nullptr, nullptr, 0, 0, 0, false, SHADE_NONE};
+    *args = RenderArgs{nullptr, nullptr, 0, 0, 0, false, SHADE_NONE, nullptr};
     bool shadeSet = false;
     bool options = true;  // "--" ends them, so a file may start with "-"
     for (int i = 0; i < argc; i++) {
@@ -59,6 +61,8 @@ bool ParseRenderArgs(int argc, char** argv, RenderArgs* args)
         } else if (strcmp(a, "--scale") == 0 && !args->scale && left >= 1) {
             if (!ParseCount(argv[++i], 8, &args->scale))
                 return false;
+        } else if (strcmp(a, "--compare") == 0 && !args->compare && left >= 1) {
+            args->compare = argv[++i];
         } else if (strcmp(a, "--portals") == 0 && !args->portals) {
             args->portals = true;
         } else if (strcmp(a, "--shade") == 0 && !shadeSet && left >= 1) {
@@ -94,6 +98,31 @@ void KeepWarning(const char* text)
     g_warnings.push_back(text);
 }
 
+// Reads and parses a level to draw. Returns 0, or the exit code after
+// saying why: what the editor cannot open gets `check`'s lines (1), an
+// unreadable file 2. The reader's warnings on a level it opens are shown.
+int LoadLevelToDraw(const char* path, LevelFileBytes* file, Level* level)
+{
+    if (!ReadLevelFile(path, file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", path, file->info.reason.c_str());
+        return 2;
+    }
+    const std::vector<unsigned char>& bytes = file->bytes;
+    *level = NewLevel();
+    g_warnings.clear();
+    SetLevelWarningHook(KeepWarning);
+    int parsed = ParseLevel(level, bytes.data(), bytes.size());
+    SetLevelWarningHook(nullptr);
+    if (parsed != 0) {
+        Refusal refusal = {path};
+        CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, &refusal);
+        return 1;
+    }
+    for (const std::string& warning : g_warnings)
+        fprintf(stderr, "%s: %s\n", path, warning.c_str());
+    return 0;
+}
+
 }  // namespace
 
 int RenderCommand(int argc, char** argv)
@@ -101,31 +130,20 @@ int RenderCommand(int argc, char** argv)
     RenderArgs args;
     if (!ParseRenderArgs(argc, argv, &args))
         return ShowUsage();
-    LevelFileBytes file;
-    if (!ReadLevelFile(args.path, &file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", args.path, file.info.reason.c_str());
-        return 2;
-    }
+    // Large tables: the level drawn and the one it is compared with.
+    static Level level, before;
+    LevelFileBytes file, beforeFile;
+    int loaded = LoadLevelToDraw(args.path, &file, &level);
+    if (loaded == 0 && args.compare)
+        loaded = LoadLevelToDraw(args.compare, &beforeFile, &before);
+    if (loaded != 0)
+        return loaded;
     const std::vector<unsigned char>& bytes = file.bytes;
 
-    // What the editor can open is drawn; what it refuses is described as
-    // `check` describes it.
-    static Level level;  // the one level this run draws
-    level = NewLevel();
-    g_warnings.clear();
-    SetLevelWarningHook(KeepWarning);
-    int parsed = ParseLevel(&level, bytes.data(), bytes.size());
-    SetLevelWarningHook(nullptr);
-    if (parsed != 0) {
-        Refusal refusal = {args.path};
-        CheckLevelFile(bytes.data(), bytes.size(), file.info.size, PrintRefusal, &refusal);
-        return 1;
-    }
-    for (const std::string& warning : g_warnings)
-        fprintf(stderr, "%s: %s\n", args.path, warning.c_str());
-
     long width = args.width, height = args.height;
-    if (!width)
+    if (!width && args.compare)
+        GetCompareSize(before, level, &width, &height);
+    else if (!width)
         GetDefaultPictureSize(level, &width, &height);
     long side = MAX_PICTURE_SIDE, most = MAX_PICTURE_PIXELS;
     if (width * args.scale > side || height * args.scale > side ||
@@ -138,6 +156,8 @@ int RenderCommand(int argc, char** argv)
 
     MapPicture picture;
     DrawMapView(level, args.shade, static_cast<int>(width), static_cast<int>(height), &picture);
+    if (args.compare)
+        MarkLevelChanges(before, level, &picture);
     if (args.portals) {
         LevelImage image;
         ReadLevelImage(bytes.data(), bytes.size(), file.info.size, &image);

@@ -14,6 +14,15 @@ int RenderCommand(int argc, char** argv);
 // vrktool build FILE.json -o OUT.vrk (FILE "-" is standard input)
 int BuildCommand(int argc, char** argv);
 
+// vrktool diff OLD NEW [--json], or git's seven arguments of an external diff
+int DiffCommand(int argc, char** argv);
+
+// vrktool merge BASE OURS THEIRS -o OUT [--name PATH]
+int MergeCommand(int argc, char** argv);
+
+// vrktool git-setup
+int GitSetupCommand(int argc, char** argv);
+
 // Prints the usage to stderr; returns the exit code for bad arguments.
 int ShowUsage();
 
@@ -31,5 +40,11 @@ struct LevelFileBytes {
 // byte more, never waiting on a pipe or a device. On failure returns false
 // with the reason in file->info.
 bool ReadLevelFile(const char* path, LevelFileBytes* file);
+
+// Loads a level file as the editor opens it, with the portal records the
+// file stores (as many as the table holds) in its portal table. When the
+// file cannot be read or the reader refuses it, says so on stderr and
+// returns false; an old version loads without a word.
+bool LoadStoredLevel(const char* path, Level* level);
 
 #endif
