@@ -16,8 +16,10 @@ namespace {
 // A level in one line: sectors after `bricks` sectors of the brick layout,
 // the start cell and the version.
 struct LevelSpec {
+    LevelSpec(std::vector<Sector> s = {}, int x = 2, int y = 2, int v = 2, int b = 0)
+        : sectors(s), startX(x), startY(y), version(v), bricks(b) {}
     std::vector<Sector> sectors;
-    int startX = 2, startY = 2, version = 2, bricks = 0;
+    int startX, startY, version, bricks;
 };
 
 void MakeLevel(const LevelSpec& spec, Level* level)
