@@ -1,18 +1,10 @@
 // vrktool build: a level file from its JSON document.
 #include <stdio.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
 
-#ifdef _WIN32
-#include <fcntl.h>
-#include <io.h>
-#endif
-
-#include "file_layer.h"
 #include "level.h"
-#include "level_file.h"
 #include "level_json.h"
 #include "tool_commands.h"
 
@@ -22,70 +14,45 @@ namespace {
 // nothing bigger can be one.
 const size_t LARGEST_DOCUMENT = 16u << 20;
 
-// A named document, read through the file layer like every level file: a
-// regular file only, never waited on.
-bool ReadDocument(const char* path, std::vector<unsigned char>* bytes, std::string* error)
+struct BuildArgs {
+    std::string path;
+    std::string out;
+};
+BuildArgs g_args;  // this run's arguments
+
+void DefineBuild(CLI::App* command)
 {
-    bytes->resize(LARGEST_DOCUMENT + 1);
-    FileReadInfo info;
-    long got = ReadFilePrefix(path, bytes->data(), bytes->size(), &info);
-    bytes->resize(got > 0 ? static_cast<size_t>(got) : 0);
-    if (got < 0)
-        *error = info.reason;
-    else if (bytes->size() > LARGEST_DOCUMENT)
-        *error = "larger than any level document";
-    return got >= 0 && bytes->size() <= LARGEST_DOCUMENT;
+    command->add_option("FILE", g_args.path, "the JSON document, as info --json prints it; - reads standard input")
+        ->type_name("FILE.json")
+        ->required();
+    command->add_option("-o", g_args.out, "the level file to write; - is standard output")
+        ->type_name("OUT.vrk")
+        ->required();
 }
 
-// Standard input as bytes: in binary mode on Windows too, so a Ctrl+Z or
-// a carriage return in a piped document is read as it was sent.
-bool ReadStandardInput(std::vector<unsigned char>* bytes, std::string* error)
+// The document, read as every file is: a regular file only, never waited
+// on, or standard input.
+bool ReadDocument(const std::string& path, std::vector<unsigned char>* bytes, std::string* error)
 {
-#ifdef _WIN32
-    _setmode(_fileno(stdin), _O_BINARY);
-#endif
-    bytes->clear();
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, stdin)) > 0) {
-        bytes->insert(bytes->end(), chunk, chunk + got);
-        if (bytes->size() > LARGEST_DOCUMENT) {
-            *error = "larger than any level document";
-            return false;
-        }
-    }
-    if (ferror(stdin)) {
-        *error = "read failed";
+    LevelFileBytes file;
+    if (!ReadInputFile(path, LARGEST_DOCUMENT + 1, &file)) {
+        *error = file.info.reason;
         return false;
     }
+    if (file.info.size > LARGEST_DOCUMENT) {
+        *error = "larger than any level document";
+        return false;
+    }
+    *bytes = std::move(file.bytes);
     return true;
 }
 
-}  // namespace
-
-int BuildCommand(int argc, char** argv)
+int RunBuild()
 {
-    const char* path = nullptr;
-    const char* out = nullptr;
-    bool options = true;  // "--" ends them, so a file may start with "-"
-    for (int i = 0; i < argc; i++) {
-        if (options && strcmp(argv[i], "--") == 0)
-            options = false;
-        else if (options && strcmp(argv[i], "-o") == 0 && !out && i + 1 < argc)
-            out = argv[++i];
-        else if ((options && argv[i][0] == '-' && argv[i][1] != '\0') || path)
-            return ShowUsage();
-        else
-            path = argv[i];
-    }
-    if (!path || !out)
-        return ShowUsage();
-
-    bool fromStdin = strcmp(path, "-") == 0;
-    const char* name = fromStdin ? "(standard input)" : path;
+    const char* name = ShownName(g_args.path);
     std::vector<unsigned char> text;
     std::string error;
-    if (!(fromStdin ? ReadStandardInput(&text, &error) : ReadDocument(path, &text, &error))) {
+    if (!ReadDocument(g_args.path, &text, &error)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, error.c_str());
         return 2;
     }
@@ -99,5 +66,9 @@ int BuildCommand(int argc, char** argv)
             fprintf(stderr, "%s: %s\n", name, problem.c_str());
         return 1;
     }
-    return SaveBuiltLevel(&level, name, build.leftOut, out);
+    return SaveBuiltLevel(level, g_args.path, build.leftOut, g_args.out);
 }
+
+}  // namespace
+
+const ToolCommand BUILD_COMMAND = {"build", "write the level that a JSON document describes", DefineBuild, RunBuild};

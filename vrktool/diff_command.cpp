@@ -1,7 +1,6 @@
 // vrktool diff: what changed between two versions of a level, for a
 // reviewer or as git's external diff.
 #include <stdio.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
@@ -12,58 +11,65 @@
 
 namespace {
 
-// git names a side that does not exist so; it counts as a level without
-// sectors.
-bool IsMissingSide(const char* path)
+struct DiffArgs {
+    std::vector<std::string> files;
+    bool json = false;
+};
+DiffArgs g_args;  // this run's arguments
+
+const size_t GIT_ARGUMENTS = 7;  // PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE
+
+void DefineDiff(CLI::App* command)
 {
-    return strcmp(path, "/dev/null") == 0 || strcmp(path, "nul") == 0 || strcmp(path, "NUL") == 0;
+    command
+        ->add_option("FILE", g_args.files,
+                     "OLD NEW, the two levels; - reads standard input. Or the seven arguments git gives an "
+                     "external diff")
+        ->type_name("OLD NEW")
+        ->expected(2, static_cast<int>(GIT_ARGUMENTS))
+        ->required();
+    command->add_flag("--json", g_args.json, "print one JSON document instead of lines")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    command->callback([] {
+        if (g_args.files.size() != 2 && g_args.files.size() != GIT_ARGUMENTS)
+            throw CLI::ValidationError("FILE", "requires 2 (OLD NEW) or git's 7");
+    });
+    command->footer("Exit code 0 when the levels are the same, 1 when they differ, 2 when one cannot be loaded; "
+                    "with git's seven arguments 0 for either, as git expects.");
 }
 
-bool LoadSide(const char* path, bool gitSides, Level* level)
+// git names a side that does not exist so; it counts as a level without
+// sectors.
+bool LoadSide(const std::string& path, bool fromGit, Level* level)
 {
-    if (gitSides && IsMissingSide(path)) {
+    if (fromGit && (path == "/dev/null" || path == "nul" || path == "NUL")) {
         *level = NewLevel();
         return true;
     }
     return LoadStoredLevel(path, level);
 }
 
-}  // namespace
-
-int DiffCommand(int argc, char** argv)
+int RunDiff()
 {
-    std::vector<const char*> files;
-    bool json = false;
-    bool options = true;  // "--" ends them, so a file may start with "-"
-    for (int i = 0; i < argc; i++) {
-        if (options && strcmp(argv[i], "--") == 0)
-            options = false;
-        else if (options && !json && strcmp(argv[i], "--json") == 0)
-            json = true;
-        else if (options && argv[i][0] == '-' && argv[i][1] != '\0')
-            return ShowUsage();
-        else
-            files.push_back(argv[i]);
-    }
-    // git's external diff: PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE.
-    bool gitSides = files.size() == 7;
-    if (files.size() != 2 && !gitSides)
-        return ShowUsage();
-    const char* oldPath = gitSides ? files[1] : files[0];
-    const char* newPath = gitSides ? files[4] : files[1];
-
+    const std::vector<std::string>& files = g_args.files;
+    bool fromGit = files.size() == GIT_ARGUMENTS;
     static Level before, after;  // the two versions this run compares
-    if (!LoadSide(oldPath, gitSides, &before) || !LoadSide(newPath, gitSides, &after))
+    if (!LoadSide(fromGit ? files[1] : files[0], fromGit, &before) ||
+        !LoadSide(fromGit ? files[4] : files[1], fromGit, &after))
         return 2;
     LevelDiff diff = DiffLevels(before, after);
-    if (gitSides)
-        printf("diff --vrk a/%s b/%s\n", files[0], files[0]);
-    if (json)
+    if (fromGit)
+        printf("diff --vrk a/%s b/%s\n", files[0].c_str(), files[0].c_str());
+    if (g_args.json)
         fputs(FormatLevelDiffJson(before, after, diff).c_str(), stdout);
     else
         fputs(FormatLevelDiff(before, after, diff).c_str(), stdout);
     // git stops at an external diff that does not exit 0.
-    if (gitSides)
+    if (fromGit)
         return 0;
     return LevelsDiffer(diff) ? 1 : 0;
 }
+
+}  // namespace
+
+const ToolCommand DIFF_COMMAND = {"diff", "what changed between two versions of a level", DefineDiff, RunDiff};

@@ -141,17 +141,16 @@ std::string MakeHookScript(const std::string& tool)
            "vrktool=" +
            ShellQuote(tool) +
            "\n"
-           "staged=$(mktemp) && names=$(mktemp) && report=$(mktemp) || exit 1\n"
-           "trap 'rm -f \"$staged\" \"$names\" \"$report\"' EXIT\n"
+           "names=$(mktemp) || exit 1\n"
+           "trap 'rm -f \"$names\"' EXIT\n"
            "git diff --cached --name-only --diff-filter=ACMR -z -- '*.vrk' | tr '\\000' '\\n' >\"$names\"\n"
            "status=0\n"
            "while IFS= read -r path; do\n"
-           "    git show \":$path\" >\"$staged\" || { status=1; continue; }\n"
-           "    \"$vrktool\" check \"$staged\" >\"$report\" 2>&1 && continue\n"
+           "    report=$(git show \":$path\" | \"$vrktool\" check - 2>&1) && continue\n"
            "    status=1\n"
-           "    while IFS= read -r line; do\n"
-           "        printf '%s%s\\n' \"$path\" \"${line#\"$staged\"}\" >&2\n"
-           "    done <\"$report\"\n"
+           "    printf '%s\\n' \"$report\" | while IFS= read -r line; do\n"
+           "        printf '%s%s\\n' \"$path\" \"${line#'(standard input)'}\" >&2\n"
+           "    done\n"
            "done <\"$names\"\n"
            "[ $status -eq 0 ] || echo 'pre-commit: commit refused: the staged levels above have problems' >&2\n"
            "exit $status\n";
@@ -204,12 +203,17 @@ bool SetUpHook(const std::string& top, const std::string& tool)
     return true;
 }
 
-}  // namespace
-
-int GitSetupCommand(int argc, char**)
+void DefineGitSetup(CLI::App* command)
 {
-    if (argc != 0)
-        return ShowUsage();
+    command->footer("Run inside a git work tree. Adds *.vrk diff=vrk merge=vrk to .gitattributes, sets "
+                    "diff.vrk.textconv, merge.vrk.name and merge.vrk.driver in the repository's own config, "
+                    "naming this vrktool by its full path, and writes a pre-commit hook that runs check on "
+                    "the staged content of each staged level; a pre-commit hook of someone else's is left as "
+                    "it is. Running it again changes nothing.");
+}
+
+int RunGitSetup()
+{
     std::string tool = GetToolPath();
     if (tool.empty()) {
         fprintf(stderr, "vrktool git-setup: the system does not say where vrktool is\n");
@@ -229,3 +233,8 @@ int GitSetupCommand(int argc, char**)
                 SetUpHook(top, tool);
     return done ? 0 : 1;
 }
+
+}  // namespace
+
+const ToolCommand GIT_SETUP_COMMAND = {"git-setup", "make the git repository here ready for levels",
+                                       DefineGitSetup, RunGitSetup};

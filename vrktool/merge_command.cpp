@@ -1,7 +1,6 @@
 // vrktool merge: two designers' changes to one level taken together, by
 // hand or as git's merge driver.
 #include <stdio.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
@@ -12,51 +11,54 @@
 #include "portals.h"
 #include "tool_commands.h"
 
-int MergeCommand(int argc, char** argv)
-{
-    std::vector<const char*> files;
-    const char* out = nullptr;
-    const char* name = nullptr;
-    bool options = true;  // "--" ends them, so a file may start with "-"
-    for (int i = 0; i < argc; i++) {
-        if (options && strcmp(argv[i], "--") == 0)
-            options = false;
-        else if (options && strcmp(argv[i], "-o") == 0 && !out && i + 1 < argc)
-            out = argv[++i];
-        else if (options && strcmp(argv[i], "--name") == 0 && !name && i + 1 < argc)
-            name = argv[++i];
-        else if (options && argv[i][0] == '-' && argv[i][1] != '\0')
-            return ShowUsage();
-        else
-            files.push_back(argv[i]);
-    }
-    if (files.size() != 3 || !out)
-        return ShowUsage();
-    if (!name)
-        name = out;
+namespace {
 
+struct MergeArgs {
+    std::vector<std::string> files;
+    std::string out;
+    std::string name;
+};
+MergeArgs g_args;  // this run's arguments
+
+void DefineMerge(CLI::App* command)
+{
+    command->add_option("BASE OURS THEIRS", g_args.files, "the common ancestor and the two changed levels")
+        ->expected(3)
+        ->required();
+    command->add_option("-o", g_args.out, "the merged level to write; - is standard output")
+        ->type_name("OUT")
+        ->required();
+    command->add_option("--name", g_args.name, "the level's name in the messages (git's %P); OUT when not given")
+        ->type_name("PATH");
+    command->footer("As git's merge driver: vrktool merge %O %A %B -o %A --name %P. Exit code 0 when merged "
+                    "cleanly; 1 when some changes conflict, each named on stderr with both sides' values, and "
+                    "OUT holds ours' side of each; 2 when an input cannot be loaded, and OUT is not touched.");
+}
+
+int RunMerge()
+{
+    const std::string& name = g_args.name.empty() ? g_args.out : g_args.name;
     // Large tables, one of each for the run.
     static Level base, ours, theirs, merged;
-    if (!LoadStoredLevel(files[0], &base) || !LoadStoredLevel(files[1], &ours) ||
-        !LoadStoredLevel(files[2], &theirs))
+    if (!LoadStoredLevel(g_args.files[0], &base) || !LoadStoredLevel(g_args.files[1], &ours) ||
+        !LoadStoredLevel(g_args.files[2], &theirs))
         return 2;
     merged = NewLevel();
     std::vector<std::string> conflicts;
     int leftOut = MergeLevels(base, ours, theirs, &merged, &conflicts);
     for (const std::string& conflict : conflicts)
-        fprintf(stderr, "%s: conflict: %s\n", name, conflict.c_str());
-    if (leftOut > 0)
-        fprintf(stderr, "%s: %d shared edges left out, the portal table holds %d\n", name, leftOut,
-                static_cast<int>(MAX_SHARED_EDGES));
-    int saved = SaveLevel(&merged, out);
-    FreeLevel(&merged);
-    if (saved != 0) {
-        fprintf(stderr, "%s: unable to write level to file\n", out);
+        fprintf(stderr, "%s: conflict: %s\n", name.c_str(), conflict.c_str());
+    // A level that could not be written is no merge: 2, not a conflict.
+    if (SaveBuiltLevel(merged, name, leftOut, g_args.out) != 0)
         return 2;
-    }
     if (conflicts.empty())
         return 0;
-    fprintf(stderr, "%s: %lu conflict%s: the merged level keeps ours' side of each; redo theirs' by hand\n", name,
-            static_cast<unsigned long>(conflicts.size()), conflicts.size() == 1 ? "" : "s");
+    fprintf(stderr, "%s: %lu conflict%s: the merged level keeps ours' side of each; redo theirs' by hand\n",
+            name.c_str(), static_cast<unsigned long>(conflicts.size()), conflicts.size() == 1 ? "" : "s");
     return 1;
 }
+
+}  // namespace
+
+const ToolCommand MERGE_COMMAND = {"merge", "three-way merge of a level, as git's merge driver", DefineMerge,
+                                   RunMerge};

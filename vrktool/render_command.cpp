@@ -1,13 +1,10 @@
 // vrktool render: a level's map view as a PNG picture.
 #include <stdio.h>
-#include <stdlib.h>
-#include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "compare_picture.h"
-#include "file_layer.h"
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
@@ -19,76 +16,55 @@
 namespace {
 
 struct RenderArgs {
-    const char* path;
-    const char* out;
-    long width, height;  // 0: the default size
-    long scale;
-    bool portals;
-    SectorShade shade;
-    const char* compare;  // --compare OLD: the changes since OLD marked
+    std::string path;
+    std::string out;
+    std::vector<long> size;  // W H, or empty for the default size
+    long scale = 1;
+    bool portals = false;
+    std::string shade;
+    std::string compare;  // --compare OLD: the changes since OLD marked
 };
+RenderArgs g_args;  // this run's arguments
 
-// A whole number in 1..largest written as plain digits.
-bool ParseCount(const char* text, long largest, long* value)
+void DefineRender(CLI::App* command)
 {
-    if (!*text || strlen(text) > 6 || strspn(text, "0123456789") != strlen(text))
-        return false;
-    *value = strtol(text, nullptr, 10);
-    return *value >= 1 && *value <= largest;
+    command->add_option("FILE", g_args.path, "the level file; - reads standard input")->required();
+    command->add_option("-o", g_args.out, "the PNG picture to write; - is standard output")
+        ->type_name("OUT.png")
+        ->required();
+    command
+        ->add_option("--size", g_args.size,
+                     "draw a W x H pixel view, as a window of that size shows it; each side 1 to " +
+                         std::to_string(MAX_PICTURE_SIDE))
+        ->type_name("W H")
+        ->expected(2)
+        ->check(WHOLE_NUMBER)
+        ->check(CLI::Range(1L, static_cast<long>(MAX_PICTURE_SIDE)).description(""));
+    command->add_option("--scale", g_args.scale, "enlarge each pixel to N x N, N 1 to 8 (default 1)")
+        ->type_name("N")
+        ->check(WHOLE_NUMBER)
+        ->check(CLI::Range(1L, 8L).description(""));
+    command->add_flag("--portals", g_args.portals, "draw each stored portal's edge in yellow")
+        ->multi_option_policy(CLI::MultiOptionPolicy::Throw);
+    command->add_option("--shade", g_args.shade, "fill each sector with a grey of its floor or ceiling height")
+        ->type_name("floor|ceiling")
+        ->check(CLI::IsMember({"floor", "ceiling"}).description(""));
+    command->add_option("--compare", g_args.compare, "mark what changed since the level OLD; - reads standard input")
+        ->type_name("OLD");
+    command->footer("The picture is at most " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side and " +
+                    std::to_string(MAX_PICTURE_PIXELS) +
+                    " pixels in all, after --scale.\n"
+                    "--compare OLD marks each change two pixels deep along the sector's edges, over the plain "
+                    "picture, which covers both levels:\n"
+                    "  cyan (0, 255, 255): a sector the level adds\n"
+                    "  magenta (255, 0, 255): a sector it removed, where it was\n"
+                    "  orange (255, 128, 0): a sector whose heights changed\n"
+                    "  white (255, 255, 255): the start cell's old place");
 }
-
-bool ParseRenderArgs(int argc, char** argv, RenderArgs* args)
-{
-    *args = RenderArgs{nullptr, nullptr, 0, 0, 0, false, SHADE_NONE, nullptr};
-    bool shadeSet = false;
-    bool options = true;  // "--" ends them, so a file may start with "-"
-    for (int i = 0; i < argc; i++) {
-        const char* a = argv[i];
-        int left = argc - i - 1;
-        if (!options) {
-            if (args->path)
-                return false;
-            args->path = a;
-        } else if (strcmp(a, "--") == 0) {
-            options = false;
-        } else if (strcmp(a, "-o") == 0 && !args->out && left >= 1) {
-            args->out = argv[++i];
-        } else if (strcmp(a, "--size") == 0 && !args->width && left >= 2) {
-            if (!ParseCount(argv[i + 1], MAX_PICTURE_SIDE, &args->width) ||
-                !ParseCount(argv[i + 2], MAX_PICTURE_SIDE, &args->height))
-                return false;
-            i += 2;
-        } else if (strcmp(a, "--scale") == 0 && !args->scale && left >= 1) {
-            if (!ParseCount(argv[++i], 8, &args->scale))
-                return false;
-        } else if (strcmp(a, "--compare") == 0 && !args->compare && left >= 1) {
-            args->compare = argv[++i];
-        } else if (strcmp(a, "--portals") == 0 && !args->portals) {
-            args->portals = true;
-        } else if (strcmp(a, "--shade") == 0 && !shadeSet && left >= 1) {
-            const char* which = argv[++i];
-            if (strcmp(which, "floor") != 0 && strcmp(which, "ceiling") != 0)
-                return false;
-            args->shade = which[0] == 'f' ? SHADE_FLOOR : SHADE_CEILING;
-            shadeSet = true;
-        } else if ((a[0] == '-' && a[1] != '\0') || args->path) {
-            return false;
-        } else {
-            args->path = a;
-        }
-    }
-    if (!args->scale)
-        args->scale = 1;
-    return args->path && args->out;
-}
-
-struct Refusal {
-    const char* path;
-};
 
 void PrintRefusal(const char* problem, void* context)
 {
-    fprintf(stderr, "%s: %s\n", static_cast<Refusal*>(context)->path, problem);
+    fprintf(stderr, "%s: %s\n", static_cast<const char*>(context), problem);
 }
 
 std::vector<std::string> g_warnings;  // the reader's warnings for the file being drawn
@@ -101,10 +77,11 @@ void KeepWarning(const char* text)
 // Reads and parses a level to draw. Returns 0, or the exit code after
 // saying why: what the editor cannot open gets `check`'s lines (1), an
 // unreadable file 2. The reader's warnings on a level it opens are shown.
-int LoadLevelToDraw(const char* path, LevelFileBytes* file, Level* level)
+int LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
 {
+    const char* name = ShownName(path);
     if (!ReadLevelFile(path, file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", path, file->info.reason.c_str());
+        fprintf(stderr, "%s: cannot be read: %s\n", name, file->info.reason.c_str());
         return 2;
     }
     const std::vector<unsigned char>& bytes = file->bytes;
@@ -114,51 +91,54 @@ int LoadLevelToDraw(const char* path, LevelFileBytes* file, Level* level)
     int parsed = ParseLevel(level, bytes.data(), bytes.size());
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
-        Refusal refusal = {path};
-        CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, &refusal);
+        CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, const_cast<char*>(name));
         return 1;
     }
     for (const std::string& warning : g_warnings)
-        fprintf(stderr, "%s: %s\n", path, warning.c_str());
+        fprintf(stderr, "%s: %s\n", name, warning.c_str());
     return 0;
 }
 
-}  // namespace
-
-int RenderCommand(int argc, char** argv)
+int RunRender()
 {
-    RenderArgs args;
-    if (!ParseRenderArgs(argc, argv, &args))
-        return ShowUsage();
-    // Large tables: the level drawn and the one it is compared with.
+    const char* name = ShownName(g_args.path);
+    // What the editor can open is drawn; what it refuses is described as
+    // `check` describes it. Large tables: the level and the one it is
+    // compared with.
     static Level level, before;
     LevelFileBytes file, beforeFile;
-    int loaded = LoadLevelToDraw(args.path, &file, &level);
-    if (loaded == 0 && args.compare)
-        loaded = LoadLevelToDraw(args.compare, &beforeFile, &before);
+    bool compare = !g_args.compare.empty();
+    int loaded = LoadLevelToDraw(g_args.path, &file, &level);
+    if (loaded == 0 && compare)
+        loaded = LoadLevelToDraw(g_args.compare, &beforeFile, &before);
     if (loaded != 0)
         return loaded;
     const std::vector<unsigned char>& bytes = file.bytes;
 
-    long width = args.width, height = args.height;
-    if (!width && args.compare)
+    long width = 0, height = 0;
+    if (g_args.size.size() == 2) {
+        width = g_args.size[0];
+        height = g_args.size[1];
+    } else if (compare) {
         GetCompareSize(before, level, &width, &height);
-    else if (!width)
+    } else {
         GetDefaultPictureSize(level, &width, &height);
-    long side = MAX_PICTURE_SIDE, most = MAX_PICTURE_PIXELS;
-    if (width * args.scale > side || height * args.scale > side ||
-        (width * args.scale) * (height * args.scale) > most) {
+    }
+    long scale = g_args.scale, side = MAX_PICTURE_SIDE, most = MAX_PICTURE_PIXELS;
+    if (width * scale > side || height * scale > side || (width * scale) * (height * scale) > most) {
         fprintf(stderr, "%s: a picture of %ld x %ld pixels is larger than vrktool makes (%ld pixels a side, "
                         "%ld in all); choose a part with --size W H\n",
-                args.path, width * args.scale, height * args.scale, side, most);
+                name, width * scale, height * scale, side, most);
         return 1;
     }
 
+    SectorShade shade = g_args.shade == "floor" ? SHADE_FLOOR : g_args.shade == "ceiling" ? SHADE_CEILING
+                                                                                          : SHADE_NONE;
     MapPicture picture;
-    DrawMapView(level, args.shade, static_cast<int>(width), static_cast<int>(height), &picture);
-    if (args.compare)
+    DrawMapView(level, shade, static_cast<int>(width), static_cast<int>(height), &picture);
+    if (compare)
         MarkLevelChanges(before, level, &picture);
-    if (args.portals) {
+    if (g_args.portals) {
         LevelImage image;
         ReadLevelImage(bytes.data(), bytes.size(), file.info.size, &image);
         std::vector<Portal> portals;
@@ -166,11 +146,16 @@ int RenderCommand(int argc, char** argv)
             portals.push_back(GetImagePortal(image, i));
         DrawPortalEdges(level, portals.data(), portals.size(), &picture);
     }
-    ScalePicture(&picture, static_cast<int>(args.scale));
+    ScalePicture(&picture, static_cast<int>(scale));
     std::vector<unsigned char> png;
-    if (!EncodePng(picture, &png) || ReplaceFileContents(args.out, png.data(), png.size()) != 0) {
-        fprintf(stderr, "%s: unable to write picture to file\n", args.out);
+    if (!EncodePng(picture, &png)) {
+        fprintf(stderr, "%s: unable to write picture to file\n", g_args.out.c_str());
         return 1;
     }
-    return 0;
+    return WriteOutputFile(g_args.out, png, "picture") == 0 ? 0 : 1;
 }
+
+}  // namespace
+
+const ToolCommand RENDER_COMMAND = {"render", "draw the level as the editor's map view shows it, as a PNG",
+                                    DefineRender, RunRender};

@@ -15,18 +15,17 @@ std::string g_refusal;  // the reader's refusal of the file being loaded
 
 void KeepRefusal(const char* text)
 {
-    // An old version still loads; the comparison names it.
     if (strncmp(text, "Expected map version", 20) != 0)
         g_refusal = text;
 }
 
 }  // namespace
 
-bool LoadStoredLevel(const char* path, Level* level)
+bool LoadStoredLevel(const std::string& path, Level* level)
 {
     LevelFileBytes file;
     if (!ReadLevelFile(path, &file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", path, file.info.reason.c_str());
+        fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
         return false;
     }
     *level = NewLevel();
@@ -35,7 +34,7 @@ bool LoadStoredLevel(const char* path, Level* level)
     int parsed = ParseLevel(level, file.bytes.data(), file.bytes.size());
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
-        fprintf(stderr, "%s: cannot be loaded: %s\n", path,
+        fprintf(stderr, "%s: cannot be loaded: %s\n", ShownName(path),
                 g_refusal.empty() ? "unable to read level from file" : g_refusal.c_str());
         return false;
     }

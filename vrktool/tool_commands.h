@@ -1,34 +1,45 @@
-// The commands of vrktool that live in files of their own, and what they
-// share with the command line in main.cpp.
+// The commands of vrktool, one file each, and what they share. A command is
+// one row of the table in main.cpp: its name, a line for `vrktool --help`,
+// a function that gives its CLI11 subcommand the arguments it takes, and
+// one that does its work once they are parsed.
 #ifndef QUILLMARCH_TOOL_COMMANDS_H
 #define QUILLMARCH_TOOL_COMMANDS_H
 
+#include <string>
 #include <vector>
+
+#include <CLI/CLI.hpp>
 
 #include "file_layer.h"
 #include "level.h"
 
-// vrktool render FILE -o OUT.png [--size W H] [--scale N] [--portals] [--shade floor|ceiling]
-int RenderCommand(int argc, char** argv);
+struct ToolCommand {
+    const char* name;
+    const char* summary;
+    void (*define)(CLI::App* command);  // adds the options and files it takes
+    int (*run)();                       // returns the exit code
+};
 
-// vrktool build FILE.json -o OUT.vrk (FILE "-" is standard input)
-int BuildCommand(int argc, char** argv);
+extern const ToolCommand INFO_COMMAND;
+extern const ToolCommand CHECK_COMMAND;
+extern const ToolCommand PORTALS_COMMAND;
+extern const ToolCommand RENDER_COMMAND;
+extern const ToolCommand BUILD_COMMAND;
+extern const ToolCommand DIFF_COMMAND;
+extern const ToolCommand MERGE_COMMAND;
+extern const ToolCommand GIT_SETUP_COMMAND;
 
-// vrktool diff OLD NEW [--json], or git's seven arguments of an external diff
-int DiffCommand(int argc, char** argv);
+// The name that stands for standard input as a file, and for standard
+// output as -o's target.
+extern const char STANDARD_STREAM[];
 
-// vrktool merge BASE OURS THEIRS -o OUT [--name PATH]
-int MergeCommand(int argc, char** argv);
+// How a command names standard input in its messages.
+const char* ShownName(const std::string& path);
 
-// vrktool git-setup
-int GitSetupCommand(int argc, char** argv);
-
-// Prints the usage to stderr; returns the exit code for bad arguments.
-int ShowUsage();
-
-// Saves a level whose portals were just built, saying first how many
-// shared edges from source did not fit the table. Returns the exit code.
-int SaveBuiltLevel(Level* level, const char* source, int leftOut, const char* out);
+// A whole number written as plain digits: no sign, no base prefix, so
+// "010" is ten, as a user means it. Leading zeros are dropped before the
+// range check converts it.
+extern const CLI::Validator WHOLE_NUMBER;
 
 // A file as every command sees it: its first bytes and its whole size.
 struct LevelFileBytes {
@@ -36,15 +47,35 @@ struct LevelFileBytes {
     FileReadInfo info;
 };
 
+// Reads the first capacity bytes of a regular file, never waiting on a pipe
+// or a device, or of standard input for "-", whose rest is only counted.
+// file->info.size is the whole size. On failure returns false with the
+// reason in file->info.
+bool ReadInputFile(const std::string& path, size_t capacity, LevelFileBytes* file);
+
 // Reads the start of a regular file, as much as any level can be and one
-// byte more, never waiting on a pipe or a device. On failure returns false
-// with the reason in file->info.
-bool ReadLevelFile(const char* path, LevelFileBytes* file);
+// byte more, never waiting on a pipe or a device; "-" reads standard input
+// to its end. On failure returns false with the reason in file->info.
+bool ReadLevelFile(const std::string& path, LevelFileBytes* file);
+
+// Writes bytes to out through a new file moved over it when complete, or
+// to standard output for "-". Says why on stderr when it cannot; returns 0
+// or -1.
+int WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what);
+
+// Loads the level of a file's bytes as the editor would, the reader's
+// warnings on stderr after the file's name. Returns 0 or -1.
+int LoadToolLevel(const LevelFileBytes& file, const std::string& path, Level* level);
+
+// Saves a level whose portals were just built, saying first how many
+// shared edges from source did not fit the table. Returns the exit code.
+int SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out);
 
 // Loads a level file as the editor opens it, with the portal records the
-// file stores (as many as the table holds) in its portal table. When the
-// file cannot be read or the reader refuses it, says so on stderr and
-// returns false; an old version loads without a word.
-bool LoadStoredLevel(const char* path, Level* level);
+// file stores (as many as the table holds) in its portal table, for the
+// commands that compare levels. When the file cannot be read or the reader
+// refuses it, says so on stderr and returns false; an old version loads
+// without a word, since the comparison names it.
+bool LoadStoredLevel(const std::string& path, Level* level);
 
 #endif

@@ -64,57 +64,78 @@ Level TwoCells()
     return level;
 }
 
-const char USAGE_START[] = "usage: vrktool info FILE [--json]";
-
 }  // namespace
 
-TEST_F(VrktoolCli, BadArgumentsGiveUsageAndExitTwo)
+// A bad argument gets one short message that names it, never the usage.
+TEST_F(VrktoolCli, BadArgumentsAreNamedAndExitTwo)
 {
     std::string file = Write("two.vrk", SerializeToBytes(TwoCells()));
-    const Args cases[] = {
-        {},
-        {"frobnicate"},
-        {"info"},
-        {"info", file, file},
-        {"info", "--yaml", file},
-        {"check"},
-        {"check", "-q", file},
-        {"portals"},
-        {"portals", file, "-o"},
-        {"portals", file, "-x"},
-        {"portals", file, "-o", "a.vrk", "-o", "b.vrk"},
-        {"render", file},
-        {"render", file, "-o"},
-        {"render", file, "-o", "x.png", "--scale", "9"},
-        {"render", file, "-o", "x.png", "--scale", "0"},
-        {"render", file, "-o", "x.png", "--size", "0", "5"},
-        {"render", file, "-o", "x.png", "--size", "16385", "5"},
-        {"render", file, "-o", "x.png", "--size", "5"},
-        {"render", file, "-o", "x.png", "--shade", "wall"},
-        {"render", file, "-o", "x.png", "--portals", "--portals"},
-        {"build", file},
-        {"build", file, file, "-o", "x.vrk"},
-        {"diff", file},
-        {"diff", file, file, file},
-        {"diff", file, file, "--yaml"},
-        {"merge", file, file, file},
-        {"merge", file, file, "-o", "x.vrk"},
-        {"merge", file, file, file, "-o", "x.vrk", "--name"},
-        {"render", file, "-o", "x.png", "--compare"},
-        {"git-setup", "now"},
+    const struct {
+        Args args;
+        std::string named;
+    } cases[] = {
+        {{}, "vrktool: A subcommand is required"},
+        {{"frobnicate"}, "vrktool: unknown command: frobnicate"},
+        {{"info"}, "vrktool info: FILE is required"},
+        {{"info", file, file}, "not expected: " + file},
+        {{"info", "--yaml", file}, "not expected: --yaml"},
+        {{"info", "--json", file, "--json"}, "info: --json"},
+        {{"check"}, "check: FILE is required"},
+        {{"check", "-q", file}, "not expected: -q"},
+        {{"portals"}, "portals: FILE is required"},
+        {{"portals", file, "-o"}, "portals: -o"},
+        {{"portals", file, "-x"}, "not expected: -x"},
+        {{"portals", file, "-o", "a.vrk", "-o", "b.vrk"}, "portals: -o"},
+        {{"render", file}, "render: -o is required"},
+        {{"render", file, "-o"}, "render: -o"},
+        {{"render", file, "-o", "x.png", "--scale", "9"}, "--scale: Value 9 not in range 1 to 8"},
+        {{"render", file, "-o", "x.png", "--scale", "0"}, "--scale: Value 0 not in range 1 to 8"},
+        {{"render", file, "-o", "x.png", "--scale", "0x2"}, "--scale: not a whole number: 0x2"},
+        {{"render", file, "-o", "x.png", "--size", "0", "5"}, "--size: Value 0 not in range 1 to 16384"},
+        {{"render", file, "-o", "x.png", "--size", "16385", "5"}, "--size: Value 16385 not in range 1 to 16384"},
+        {{"render", file, "-o", "x.png", "--size", "5"}, "render: --size"},
+        {{"render", file, "-o", "x.png", "--shade", "wall"}, "--shade: wall not in {floor,ceiling}"},
+        {{"render", file, "-o", "x.png", "--portals", "--portals"}, "render: --portals"},
+        {{"build", file}, "build: -o is required"},
+        {{"build", file, file, "-o", "x.vrk"}, "not expected: " + file},
+        {{"diff", file}, "diff: FILE: At least 2 required"},
+        {{"diff", file, file, file}, "diff: FILE: requires 2 (OLD NEW) or git's 7"},
+        {{"diff", file, file, "--yaml"}, "not expected: --yaml"},
+        {{"merge", file, file, file}, "merge: -o is required"},
+        {{"merge", file, file, "-o", "x.vrk"}, "merge: BASE OURS THEIRS: At least 3 required"},
+        {{"merge", file, file, file, "-o", "x.vrk", "--name"}, "merge: --name"},
+        {{"render", file, "-o", "x.png", "--compare"}, "render: --compare"},
+        {{"git-setup", "now"}, "not expected: now"},
     };
-    for (const Args& args : cases) {
+    for (const auto& c : cases) {
         std::string shown;
-        for (const std::string& a : args)
+        for (const std::string& a : c.args)
             shown += " " + a;
-        ToolRun run = Run(args);
+        ToolRun run = Run(c.args);
         EXPECT_EQ(2, run.exitCode) << "vrktool" << shown;
-        EXPECT_EQ(0u, run.err.find(USAGE_START)) << "vrktool" << shown << " wrote: " << run.err;
+        EXPECT_NE(std::string::npos, run.err.find(c.named)) << "vrktool" << shown << " wrote: " << run.err;
+        EXPECT_EQ(std::string::npos, run.err.find("Usage")) << "vrktool" << shown << " wrote: " << run.err;
         EXPECT_EQ("", run.out) << "vrktool" << shown;
     }
-    ToolRun help = Run({"--help"});
-    EXPECT_EQ(0, help.exitCode);
-    EXPECT_EQ(0u, help.out.find(USAGE_START));
+    // Each command's help lists its options and their ranges, on stdout.
+    const struct {
+        Args args;
+        const char* listed;
+    } helps[] = {
+        {{"--help"}, "--version"},
+        {{"help"}, "render"},
+        {{"render", "--help"}, "N 1 to 8"},
+        {{"render", "--help"}, "each side 1 to 16384"},
+        {{"render", "--help"}, "67108864 pixels in all"},
+        {{"build", "--help"}, "- reads standard input"},
+        {{"render", "--help"}, "--compare OLD"},
+        {{"render", "--help"}, "orange (255, 128, 0): a sector whose heights changed"},
+    };
+    for (const auto& h : helps) {
+        ToolRun help = Run(h.args);
+        EXPECT_EQ(0, help.exitCode) << h.args[0];
+        EXPECT_NE(std::string::npos, help.out.find(h.listed)) << h.args[0] << " printed: " << help.out;
+    }
 }
 
 TEST_F(VrktoolCli, InfoListsEveryRecordAndIsStable)

@@ -1,0 +1,66 @@
+// vrktool portals: a level's portals rebuilt, in place or into another file.
+#include <stdio.h>
+
+#include <string>
+
+#include "level.h"
+#include "level_image.h"
+#include "portals.h"
+#include "tool_commands.h"
+
+namespace {
+
+struct PortalsArgs {
+    std::string path;
+    std::string out;  // empty: in place
+};
+PortalsArgs g_args;  // this run's arguments
+
+void DefinePortals(CLI::App* command)
+{
+    command->add_option("FILE", g_args.path, "the level file; - reads standard input (with -o)")->required();
+    command->add_option("-o", g_args.out, "write the rebuilt level to OUT instead of FILE; - is standard output")
+        ->type_name("OUT");
+}
+
+int RunPortals()
+{
+    const std::string& path = g_args.path;
+    // Standard input has no file to rewrite: its level goes to standard output.
+    bool inPlace = g_args.out.empty() && path != STANDARD_STREAM;
+    const std::string& out = g_args.out.empty() ? path : g_args.out;
+
+    // In place, a target that is not a regular file is refused like any
+    // other the tool will not replace (exit 1); as mere input it is a file
+    // that cannot be read (exit 2).
+    LevelFileBytes file;
+    if (!ReadLevelFile(path, &file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
+        return inPlace && file.info.notRegular ? 1 : 2;
+    }
+    static Level level;  // the one level this run works on
+    level = NewLevel();
+    if (LoadToolLevel(file, path, &level) != 0) {
+        fprintf(stderr, "%s: unable to read level from file\n", ShownName(path));
+        return 2;
+    }
+    // The reader takes only the header and the sectors, so almost any file
+    // loads; only a file that is exactly the level its header describes is
+    // rewritten in place, so nothing else can be lost.
+    LevelImage image;
+    ReadLevelImage(file.bytes.data(), file.bytes.size(), file.info.size, &image);
+    if (inPlace && image.size != image.claimedSize) {
+        fprintf(stderr, "%s: %llu bytes, but its header describes a level of %llu; left as it is (-o OUT writes "
+                        "the rebuilt level to another file)\n",
+                path.c_str(), static_cast<unsigned long long>(image.size),
+                static_cast<unsigned long long>(image.claimedSize));
+        return 1;
+    }
+    int leftOut = BuildPortals(&level);
+    return SaveBuiltLevel(level, path, leftOut, out);
+}
+
+}  // namespace
+
+const ToolCommand PORTALS_COMMAND = {"portals", "rebuild the portals and save in place or to OUT", DefinePortals,
+                                     RunPortals};
