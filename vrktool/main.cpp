@@ -47,6 +47,9 @@ int RunTool(int argc, char** argv)
     CLI::App tool("vrktool " QM_VERSION_TEXT ": looks at, checks and repairs .vrk level files", "vrktool");
     tool.set_version_flag("--version", "vrktool " QM_VERSION_TEXT, "print the version and exit");
     tool.require_subcommand(1);
+    // A file name may start with a slash, as git's /dev/null does: never
+    // an option, on Windows either. The commands inherit this.
+    tool.allow_windows_style_options(false);
     tool.footer(TOOL_FOOTER);
     // Every option may be given once; a second one is a mistake to name.
     tool.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
