@@ -47,7 +47,7 @@ wine_env_start() {
   fi
   "$WINESERVER" -p </dev/null >/dev/null 2>&1 || true
   "$WINE" wineboot </dev/null >/dev/null 2>&1 || true
-  local keepalive="$QM_ROOT/build/windows/tests/wine/keepalive.exe"
+  local keepalive="$QM_ROOT/build/windows/tests/support/keepalive.exe"
   if [ -x "$keepalive" ] || [ -f "$keepalive" ]; then
     "$WINE" "$keepalive" </dev/null >/dev/null 2>&1 &
     QM_KEEPALIVE_PID=$!

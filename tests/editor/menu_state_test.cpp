@@ -8,6 +8,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <functional>
 #include <string>
 #include <thread>
 
@@ -117,10 +118,34 @@ protected:
     {
         SendMessageA(window_, message, MK_LBUTTON, MAKELPARAM(column * 16 + 8, row * 16 + 8));
     }
+    void Click(int column, int row)
+    {
+        Press(WM_LBUTTONDOWN, column, row);
+        Press(WM_LBUTTONUP, column, row);
+    }
+    void RightClick(int x, int y) { SendMessageA(window_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(x, y)); }
+    // File, Open on a file cut short: returns the text of the box it raises.
+    std::string OpenFailing()
+    {
+        EXPECT_TRUE(WriteFileBytes(Path("short.vrk"), {2, 0}));
+        std::string errorText;
+        std::thread user([this, &errorText] {
+            HWND dialog = WaitForAnyDialog(GetCurrentProcessId());
+            if (!dialog)
+                return;
+            ConfirmFileDialog(dialog, Path("short.vrk"));
+            WaitForWindowGone(dialog);
+            HWND box = WaitForAnyDialog(GetCurrentProcessId());
+            errorText = GetMessageBoxText(box);
+            PressDialogButton(box, IDOK);
+        });
+        Command(IDM_FILE_OPEN);
+        user.join();
+        return errorText;
+    }
     void SelectFirstSector()
     {
-        Press(WM_LBUTTONDOWN, 0, 0);
-        Press(WM_LBUTTONUP, 0, 0);
+        Click(0, 0);
         ASSERT_TRUE(IsEnabled()) << "a press on a sector did not enable Sector Properties";
     }
     bool IsEnabled()
@@ -137,96 +162,60 @@ protected:
     HWND window_ = nullptr;
 };
 
-TEST_F(MenuState, GrayedAtStartEnabledBySelectingGrayedByEmptyCell)
+// Sector Properties is enabled exactly while a sector is selected. Each
+// action starts from a fresh window with the first sector selected; `shown`
+// is the caption or text of the box or dialog the action raised.
+TEST_F(MenuState, SectorPropertiesAfterEachAction)
 {
-    EXPECT_FALSE(IsEnabled()) << "at start";
-    SelectFirstSector();
-    Press(WM_LBUTTONDOWN, 5, 5);  // empty cell: a new sector, nothing selected
-    Press(WM_LBUTTONUP, 5, 5);
-    EXPECT_FALSE(IsEnabled()) << "after a press on an empty cell";
-}
-
-TEST_F(MenuState, NewGrays)
-{
-    SelectFirstSector();
-    Command(IDM_FILE_NEW);
-    EXPECT_FALSE(IsEnabled()) << "after New";
-}
-
-TEST_F(MenuState, OpenGraysWhenCancelled)
-{
-    SelectFirstSector();
-    Answerer cancel(IDCANCEL);
-    Command(IDM_FILE_OPEN);
-    EXPECT_FALSE(IsEnabled()) << "after a cancelled Open";
-}
-
-TEST_F(MenuState, OpenGraysWhenLoadFails)
-{
-    ASSERT_TRUE(WriteFileBytes(Path("short.vrk"), {2, 0}));
-    SelectFirstSector();
-    std::string errorText;
-    std::thread user([this, &errorText] {
-        HWND dialog = WaitForAnyDialog(GetCurrentProcessId());
-        if (!dialog)
-            return;
-        ConfirmFileDialog(dialog, Path("short.vrk"));
-        WaitForWindowGone(dialog);
-        HWND box = WaitForAnyDialog(GetCurrentProcessId());
-        errorText = GetMessageBoxText(box);
-        PressDialogButton(box, IDOK);
-    });
-    Command(IDM_FILE_OPEN);
-    user.join();
-    EXPECT_EQ(errorText, "Unable to read level from file.");
-    EXPECT_FALSE(IsEnabled()) << "after a failed Open";
-}
-
-TEST_F(MenuState, SuccessfulDropGrays)
-{
-    SelectFirstSector();
-    Drop(Path("two.vrk"));
-    EXPECT_FALSE(IsEnabled()) << "after a drop";
-}
-
-TEST_F(MenuState, FailedDropLeavesItEnabled)
-{
-    SelectFirstSector();
-    Answerer error(IDOK);
-    Drop(Path("missing.vrk"));
-    EXPECT_EQ(error.Text(), "Unable to read level from file.");
-    EXPECT_TRUE(IsEnabled()) << "after a drop that loaded nothing";
-}
-
-TEST_F(MenuState, CancelledQuestionLeavesItEnabled)
-{
-    SelectFirstSector();
-    g_level.modified = 1;
-    for (int command : {IDM_FILE_NEW, IDM_FILE_OPEN}) {
-        Answerer cancel(IDCANCEL);
-        Command(command);
-        EXPECT_EQ(cancel.Caption(), "Unsaved changes") << "command " << command;
-        EXPECT_TRUE(IsEnabled()) << "after Cancel to the question, command " << command;
+    // The command, with the question, dialog or box it raises answered by
+    // `button`: returns that window's caption.
+    auto answered = [this](int command, int button, bool modified = false) {
+        return [=] {
+            g_level.modified = modified;
+            Answerer answer(button);
+            Command(command);
+            return answer.Caption();
+        };
+    };
+    const struct {
+        const char* action;
+        std::function<std::string()> act;
+        std::string shown;
+        bool enabled;
+    } rows[] = {
+        {"a press on an empty cell", [this] { Click(5, 5); return std::string(); }, "", false},
+        {"New", [this] { Command(IDM_FILE_NEW); return std::string(); }, "", false},
+        {"a cancelled Open",
+         [this] {
+             Answerer cancel(IDCANCEL);
+             Command(IDM_FILE_OPEN);
+             return std::string();
+         },
+         "", false},
+        {"a failed Open", [this] { return OpenFailing(); }, "Unable to read level from file.", false},
+        {"a drop", [this] { Drop(Path("two.vrk")); return std::string(); }, "", false},
+        {"a drop that loads nothing",
+         [this] {
+             Answerer error(IDOK);
+             Drop(Path("missing.vrk"));
+             return error.Text();
+         },
+         "Unable to read level from file.", true},
+        {"Cancel to the question of New", answered(IDM_FILE_NEW, IDCANCEL, true), "Unsaved changes", true},
+        {"Cancel to the question of Open", answered(IDM_FILE_OPEN, IDCANCEL, true), "Unsaved changes", true},
+        {"Sector Properties", answered(IDM_SECTOR_PROPERTIES, IDCANCEL), "Sector Properties", true},
+        {"About", answered(IDM_ABOUT, IDOK), "About Quillmarch", true},
+        {"a right click", [this] { RightClick(100, 100); return std::string(); }, "", true},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string("after ") + row.action);
+        TearDown();
+        ASSERT_NO_FATAL_FAILURE(SetUp());
+        EXPECT_FALSE(IsEnabled()) << "at start";
+        ASSERT_NO_FATAL_FAILURE(SelectFirstSector());
+        EXPECT_EQ(row.shown, row.act());
+        EXPECT_EQ(row.enabled, IsEnabled());
     }
-}
-
-TEST_F(MenuState, DialogsAndRightClickLeaveItEnabled)
-{
-    SelectFirstSector();
-    {
-        Answerer cancel(IDCANCEL);
-        Command(IDM_SECTOR_PROPERTIES);
-        EXPECT_EQ(cancel.Caption(), "Sector Properties");
-    }
-    EXPECT_TRUE(IsEnabled()) << "after Sector Properties";
-    {
-        Answerer ok(IDOK);
-        Command(IDM_ABOUT);
-        EXPECT_EQ(ok.Caption(), "About Quillmarch");
-    }
-    EXPECT_TRUE(IsEnabled()) << "after About";
-    SendMessageA(window_, WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(100, 100));
-    EXPECT_TRUE(IsEnabled()) << "after a right click";
 }
 
 // A remembered path longer than the file dialogs' 260 characters is used

@@ -6,15 +6,15 @@
 #include <vector>
 
 struct ToolRun {
-    int exitCode;        // -1 when the program could not be started
-    std::string out;     // standard output, byte for byte
-    std::string err;     // standard error, likewise
+    int exitCode;     // -1 when the program could not be started
+    std::string out;  // standard output, byte for byte
+    std::string err;  // standard error, likewise
 };
 
 struct ToolRunOptions {
-    std::string workingFolder;  // the folder the program starts in; empty: the caller's
-    bool outputRefused = false; // standard output refuses every write, as a full disk does
-    std::string inputPath;      // the file standard input reads; empty: none
+    std::string workingFolder;   // the folder the program starts in; empty: the caller's
+    bool outputRefused = false;  // standard output refuses every write, as a full disk does
+    std::string inputPath;       // the file standard input reads; empty: none
 };
 
 // Runs program with args; its output goes through files in scratchFolder.
