@@ -30,7 +30,14 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
 // symbolic link, the file it points at is replaced and the link kept. Other
 // hard links to the old file keep the old contents: the save replaces the
 // name, never the old file's bytes, so no name can be left half-written.
-int ReplaceFileContents(const char* path, const unsigned char* data, size_t size);
+// reason, when given, receives the system's words for a failure.
+int ReplaceFileContents(const char* path, const unsigned char* data, size_t size, std::string* reason = nullptr);
+
+// Whether two names reach the same existing file however they are written
+// (another spelling of the folder, a symbolic or hard link, another case
+// where the system ignores case): the same device and file number, or on
+// Windows the same volume and file index. False when either is missing.
+bool IsSameFile(const char* a, const char* b);
 
 // The steps of ReplaceFileContents, for tests that make one of them fail.
 enum FileStep {

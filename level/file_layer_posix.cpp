@@ -75,17 +75,29 @@ bool ResolveSaveTarget(const char* path, std::string* target)
 
 // An existing target is replaced only when it is a regular file the caller
 // may write. Root passes every permission check, so for root the mode bits
-// decide: a level that nobody may write (chmod a-w) is kept.
+// decide: a level that nobody may write (chmod a-w) is kept. errno says why
+// not.
 bool MayReplace(const std::string& target, struct stat* old, bool* exists)
 {
     *exists = stat(target.c_str(), old) == 0;
     if (!*exists)
         return errno == ENOENT;
-    if (!S_ISREG(old->st_mode))
+    if (!S_ISREG(old->st_mode)) {
+        errno = S_ISDIR(old->st_mode) ? EISDIR : EINVAL;
         return false;
-    if (geteuid() == 0)
+    }
+    if (geteuid() == 0) {
+        errno = EACCES;
         return (old->st_mode & 0222) != 0;
+    }
     return faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
+int RefuseWrite(std::string* reason, int error)
+{
+    if (reason)
+        *reason = error == EINVAL ? "not a regular file" : strerror(error);
+    return -1;
 }
 
 }  // namespace
@@ -132,32 +144,47 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
     return static_cast<long>(total);
 }
 
-int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
+int ReplaceFileContents(const char* path, const unsigned char* data, size_t size, std::string* reason)
 {
     std::string target;
     struct stat old;
     bool exists = false;
-    if (!ResolveSaveTarget(path, &target) || !MayReplace(target, &old, &exists))
-        return -1;
+    if (!ResolveSaveTarget(path, &target))
+        return RefuseWrite(reason, ELOOP);
+    if (!MayReplace(target, &old, &exists))
+        return RefuseWrite(reason, errno);
 
+    // A step the tests make fail fails as a disk that stopped answering.
     FileStep fault = GetFileFault();
     std::string tempPath;
     int fd = fault == FILE_STEP_CREATE ? -1 : CreateTemporaryBeside(target.c_str(), &tempPath);
     if (fd < 0)
-        return -1;
+        return RefuseWrite(reason, fault == FILE_STEP_CREATE ? EIO : errno);
 
     // Keep the permissions of the file being replaced.
     if (exists)
         fchmod(fd, old.st_mode & 07777);
 
-    bool ok = fault != FILE_STEP_WRITE && WriteAll(fd, data, size);
-    ok = ok && fault != FILE_STEP_FLUSH && fsync(fd) == 0;
-    bool closed = close(fd) == 0 && fault != FILE_STEP_CLOSE;
-    ok = ok && closed;
-    ok = ok && fault != FILE_STEP_REPLACE && rename(tempPath.c_str(), target.c_str()) == 0;
-    if (!ok) {
+    // The first step that fails gives the reason; the file is closed either way.
+    int error = 0;
+    if (fault == FILE_STEP_WRITE || !WriteAll(fd, data, size))
+        error = fault == FILE_STEP_WRITE ? EIO : errno;
+    else if (fault == FILE_STEP_FLUSH || fsync(fd) != 0)
+        error = fault == FILE_STEP_FLUSH ? EIO : errno;
+    if ((close(fd) != 0 || fault == FILE_STEP_CLOSE) && !error)
+        error = fault == FILE_STEP_CLOSE ? EIO : errno;
+    if (!error && (fault == FILE_STEP_REPLACE || rename(tempPath.c_str(), target.c_str()) != 0))
+        error = fault == FILE_STEP_REPLACE ? EIO : errno;
+    if (error) {
         unlink(tempPath.c_str());
-        return -1;
+        return RefuseWrite(reason, error);
     }
     return 0;
+}
+
+bool IsSameFile(const char* a, const char* b)
+{
+    struct stat first, second;
+    return stat(a, &first) == 0 && stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+           first.st_ino == second.st_ino;
 }

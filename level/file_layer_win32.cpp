@@ -1,4 +1,5 @@
-// Win32 file layer: CreateFileA/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA.
+// Win32 file layer: CreateFileA/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExA,
+// and GetFileInformationByHandle for a file's identity.
 #include "file_layer.h"
 
 #define WIN32_LEAN_AND_MEAN
@@ -84,32 +85,75 @@ long ReadFilePrefix(const char* path, unsigned char* buffer, size_t capacity, Fi
     return static_cast<long>(got);
 }
 
-int ReplaceFileContents(const char* path, const unsigned char* data, size_t size)
+namespace {
+
+int RefuseWrite(std::string* reason, DWORD error)
+{
+    if (reason)
+        *reason = DescribeSystemError(error);
+    return -1;
+}
+
+// The volume and file index of an existing file or folder, through a handle
+// that asks for no access, so a file held open by another program counts.
+bool GetFileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity)
+{
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, nullptr, 0);
+    if (length <= 0)
+        return false;
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, path, -1, &wide[0], length);
+    HANDLE file = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    BOOL ok = GetFileInformationByHandle(file, identity);
+    CloseHandle(file);
+    return ok != FALSE;
+}
+
+}  // namespace
+
+int ReplaceFileContents(const char* path, const unsigned char* data, size_t size, std::string* reason)
 {
     // A read-only file or a folder is never replaced. Asked before the new
     // file exists, so a refusal leaves nothing behind; not every system's
     // rename asks.
     DWORD attributes = GetFileAttributesA(path);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
-        return -1;
+        return RefuseWrite(reason, ERROR_ACCESS_DENIED);
 
+    // A step the tests make fail fails as a disk that stopped answering.
     FileStep fault = GetFileFault();
     std::string tempPath;
     HANDLE file = fault == FILE_STEP_CREATE ? INVALID_HANDLE_VALUE : CreateTemporaryBeside(path, &tempPath);
     if (file == INVALID_HANDLE_VALUE)
-        return -1;
+        return RefuseWrite(reason, fault == FILE_STEP_CREATE ? ERROR_WRITE_FAULT : GetLastError());
 
+    // The first step that fails gives the reason; the file is closed either way.
+    DWORD error = 0;
     DWORD written = 0;
-    bool ok = fault != FILE_STEP_WRITE && size <= 0xFFFFFFFFu &&
-              WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
-    ok = ok && fault != FILE_STEP_FLUSH && FlushFileBuffers(file);
-    bool closed = CloseHandle(file) && fault != FILE_STEP_CLOSE;
-    ok = ok && closed;
-    ok = ok && fault != FILE_STEP_REPLACE &&
-         MoveFileExA(tempPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-    if (!ok) {
+    if (fault == FILE_STEP_WRITE || size > 0xFFFFFFFFu ||
+        !WriteFile(file, data, static_cast<DWORD>(size), &written, nullptr) || written != size)
+        error = fault == FILE_STEP_WRITE || GetLastError() == 0 ? ERROR_WRITE_FAULT : GetLastError();
+    else if (fault == FILE_STEP_FLUSH || !FlushFileBuffers(file))
+        error = fault == FILE_STEP_FLUSH ? ERROR_WRITE_FAULT : GetLastError();
+    if ((!CloseHandle(file) || fault == FILE_STEP_CLOSE) && !error)
+        error = fault == FILE_STEP_CLOSE ? ERROR_WRITE_FAULT : GetLastError();
+    if (!error && (fault == FILE_STEP_REPLACE ||
+                   !MoveFileExA(tempPath.c_str(), path, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+        error = fault == FILE_STEP_REPLACE ? ERROR_WRITE_FAULT : GetLastError();
+    if (error) {
         DeleteFileA(tempPath.c_str());
-        return -1;
+        return RefuseWrite(reason, error);
     }
     return 0;
+}
+
+bool IsSameFile(const char* a, const char* b)
+{
+    BY_HANDLE_FILE_INFORMATION first, second;
+    return GetFileIdentity(a, &first) && GetFileIdentity(b, &second) &&
+           first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+           first.nFileIndexHigh == second.nFileIndexHigh && first.nFileIndexLow == second.nFileIndexLow;
 }

@@ -22,24 +22,42 @@ bool SpansShare(int aStart, int aEnd, int bStart, int bEnd)
     return Max(aStart, bStart) < Min(aEnd, bEnd);
 }
 
+// The test of earlier builders: one of the neighbour's two ends lies within
+// this side. A neighbour's side that wholly encloses this one fails it.
+bool SpansShareOneSided(int aStart, int aEnd, int bStart, int bEnd)
+{
+    return (aStart <= bStart && bStart < aEnd) || (aStart < bEnd && bEnd <= aEnd);
+}
+
+typedef bool (*SpanTest)(int aStart, int aEnd, int bStart, int bEnd);
+
 // The edge that P shares with S, seen from S, tried above, right, below,
 // left in that order. Returns false when they share none. The cheap test
 // that one side meets the other comes first: most pairs fail it.
+template <SpanTest SPANS_SHARE>
 bool FindSharedEdge(const Sector& s, const Sector& p, SharedEdge* edge)
 {
     int x0, y0, x1, y1;
-    if (s.top == p.bottom && SpansShare(s.left, s.right, p.left, p.right)) {
-        x0 = Max(s.left, p.left); y0 = s.top;
-        x1 = Min(s.right, p.right); y1 = s.top;
-    } else if (s.right == p.left && SpansShare(s.top, s.bottom, p.top, p.bottom)) {
-        x0 = s.right; y0 = Max(s.top, p.top);
-        x1 = s.right; y1 = Min(s.bottom, p.bottom);
-    } else if (s.bottom == p.top && SpansShare(s.left, s.right, p.left, p.right)) {
-        x0 = Max(s.left, p.left); y0 = s.bottom;
-        x1 = Min(s.right, p.right); y1 = s.bottom;
-    } else if (s.left == p.right && SpansShare(s.top, s.bottom, p.top, p.bottom)) {
-        x0 = s.left; y0 = Max(s.top, p.top);
-        x1 = s.left; y1 = Min(s.bottom, p.bottom);
+    if (s.top == p.bottom && SPANS_SHARE(s.left, s.right, p.left, p.right)) {
+        x0 = Max(s.left, p.left);
+        y0 = s.top;
+        x1 = Min(s.right, p.right);
+        y1 = s.top;
+    } else if (s.right == p.left && SPANS_SHARE(s.top, s.bottom, p.top, p.bottom)) {
+        x0 = s.right;
+        y0 = Max(s.top, p.top);
+        x1 = s.right;
+        y1 = Min(s.bottom, p.bottom);
+    } else if (s.bottom == p.top && SPANS_SHARE(s.left, s.right, p.left, p.right)) {
+        x0 = Max(s.left, p.left);
+        y0 = s.bottom;
+        x1 = Min(s.right, p.right);
+        y1 = s.bottom;
+    } else if (s.left == p.right && SPANS_SHARE(s.top, s.bottom, p.top, p.bottom)) {
+        x0 = s.left;
+        y0 = Max(s.top, p.top);
+        x1 = s.left;
+        y1 = Min(s.bottom, p.bottom);
     } else {
         return false;
     }
@@ -65,9 +83,10 @@ Portal MakePortal(const SharedEdge& edge, const Sector& owner, int ownerSlot, in
     return portal;
 }
 
-}  // namespace
-
-int BuildPortals(Level* level)
+// The builder, with the span test it is given (a template argument, so the
+// test is inlined in the search over every pair).
+template <SpanTest SPANS_SHARE>
+int BuildPortalTable(Level* level)
 {
     SharedEdge edges[MAX_SHARED_EDGES];
     bool done[MAX_SECTORS] = {};
@@ -84,7 +103,7 @@ int BuildPortals(Level* level)
             if (j == i || done[j])
                 continue;
             SharedEdge edge;
-            if (!FindSharedEdge(level->sectors[i], level->sectors[j], &edge))
+            if (!FindSharedEdge<SPANS_SHARE>(level->sectors[i], level->sectors[j], &edge))
                 continue;
             done[i] = true;
             if (edgeCount == MAX_SHARED_EDGES) {
@@ -107,4 +126,16 @@ int BuildPortals(Level* level)
     }
     level->portalCount = static_cast<uint16_t>(m);
     return leftOut;
+}
+
+}  // namespace
+
+int BuildPortals(Level* level)
+{
+    return BuildPortalTable<SpansShare>(level);
+}
+
+int BuildOneSidedPortals(Level* level)
+{
+    return BuildPortalTable<SpansShareOneSided>(level);
 }

@@ -1,11 +1,13 @@
 // vrktool build: a level file from its JSON document.
 #include <stdio.h>
+#include <string.h>
 
 #include <string>
 #include <vector>
 
 #include "level.h"
 #include "level_json.h"
+#include "portals.h"
 #include "tool_commands.h"
 
 namespace {
@@ -47,14 +49,32 @@ bool ReadDocument(const std::string& path, std::vector<unsigned char>* bytes, st
     return true;
 }
 
+// Portals given in the document are written as given; when the sectors
+// give others (an edited `info --json` keeps the old ones), that is said.
+void WarnOfStalePortals(const Level& level, const char* name)
+{
+    static Level derived;  // the level with the portals its sectors give
+    derived = level;
+    BuildPortals(&derived);
+    bool same = derived.portalCount == level.portalCount;
+    for (int i = 0; same && i < level.portalCount; i++)
+        same = memcmp(&derived.portals[i], &level.portals[i], sizeof(Portal)) == 0;
+    if (!same)
+        fprintf(stderr, "%s: the portals given are not those the sectors give (%d given, %d derived); written as "
+                        "given (vrktool portals rebuilds them)\n",
+                name, level.portalCount, derived.portalCount);
+}
+
 int RunBuild()
 {
     const char* name = ShownName(g_args.path);
+    if (IsOutputTheInput(g_args.path, g_args.out))
+        return RefuseOutputOverInput(g_args.out);
     std::vector<unsigned char> text;
     std::string error;
     if (!ReadDocument(g_args.path, &text, &error)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, error.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
 
     static Level level;  // the one level this run builds
@@ -64,8 +84,10 @@ int RunBuild()
     if (!BuildLevelFromJson(reinterpret_cast<const char*>(text.data()), text.size(), &level, &build, &problems)) {
         for (const std::string& problem : problems)
             fprintf(stderr, "%s: %s\n", name, problem.c_str());
-        return 1;
+        return TOOL_FAILED;
     }
+    if (build.portalsGiven)
+        WarnOfStalePortals(level, name);
     return SaveBuiltLevel(level, g_args.path, build.leftOut, g_args.out);
 }
 

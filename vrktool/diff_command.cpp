@@ -35,7 +35,8 @@ void DefineDiff(CLI::App* command)
             throw CLI::ValidationError("FILE", "requires 2 (OLD NEW) or git's 7");
     });
     command->footer("Exit code 0 when the levels are the same, 1 when they differ, 2 when one cannot be loaded; "
-                    "with git's seven arguments 0 for either, as git expects.");
+                    "with git's seven arguments 0 for either, as git expects.\n\n" +
+                    command->get_footer());
 }
 
 // git names a side that does not exist so; it counts as a level without
@@ -56,7 +57,7 @@ int RunDiff()
     static Level before, after;  // the two versions this run compares
     if (!LoadSide(fromGit ? files[1] : files[0], fromGit, &before) ||
         !LoadSide(fromGit ? files[4] : files[1], fromGit, &after))
-        return 2;
+        return TOOL_FAILED;
     LevelDiff diff = DiffLevels(before, after);
     if (fromGit)
         printf("diff --vrk a/%s b/%s\n", files[0].c_str(), files[0].c_str());
@@ -66,8 +67,8 @@ int RunDiff()
         fputs(FormatLevelDiff(before, after, diff).c_str(), stdout);
     // git stops at an external diff that does not exit 0.
     if (fromGit)
-        return 0;
-    return LevelsDiffer(diff) ? 1 : 0;
+        return TOOL_DONE;
+    return LevelsDiffer(diff) ? TOOL_FOUND : TOOL_DONE;
 }
 
 }  // namespace

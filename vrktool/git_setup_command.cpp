@@ -209,7 +209,8 @@ void DefineGitSetup(CLI::App* command)
                     "diff.vrk.textconv, merge.vrk.name and merge.vrk.driver in the repository's own config, "
                     "naming this vrktool by its full path, and writes a pre-commit hook that runs check on "
                     "the staged content of each staged level; a pre-commit hook of someone else's is left as "
-                    "it is. Running it again changes nothing.");
+                    "it is. Running it again changes nothing.\n\n" +
+                    command->get_footer());
 }
 
 int RunGitSetup()
@@ -217,21 +218,21 @@ int RunGitSetup()
     std::string tool = GetToolPath();
     if (tool.empty()) {
         fprintf(stderr, "vrktool git-setup: the system does not say where vrktool is\n");
-        return 2;
+        return TOOL_FAILED;
     }
     std::string top;
     std::string inside;
     if (!AskGit({"rev-parse", "--is-inside-work-tree"}, &inside) || inside != "true" ||
         !AskGit({"rev-parse", "--show-toplevel"}, &top) || top.empty()) {
         fprintf(stderr, "vrktool git-setup: run it inside a git work tree (git must be on PATH)\n");
-        return 2;
+        return TOOL_FAILED;
     }
     // Each step is done or already done; a failed one stops the rest.
     bool done = SetUpAttributes(top) && SetConfig("diff.vrk.textconv", ShellQuote(tool) + " info") &&
                 SetConfig("merge.vrk.name", MERGE_NAME) &&
                 SetConfig("merge.vrk.driver", ShellQuote(tool) + " merge %O %A %B -o %A --name %P") &&
                 SetUpHook(top, tool);
-    return done ? 0 : 1;
+    return done ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

@@ -27,13 +27,13 @@ int RunInfo()
     LevelFileBytes file;
     if (!ReadLevelFile(g_args.path, &file)) {
         fprintf(stderr, "%s: cannot be read: %s\n", ShownName(g_args.path), file.info.reason.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
     if (g_args.json)
         fputs(FormatLevelJson(file.bytes.data(), file.bytes.size(), file.info.size).c_str(), stdout);
     else
         PrintLevelInfo(stdout, file.bytes.data(), file.bytes.size(), file.info.size);
-    return 0;
+    return TOOL_DONE;
 }
 
 }  // namespace

@@ -15,6 +15,7 @@ struct Reporter {
     LevelProblemCallback report;
     void* context;
     int count;
+    LevelProblemCallback note;  // null: notes are not wanted
 };
 
 void Report(Reporter* r, const char* format, ...)
@@ -87,25 +88,53 @@ void DescribePortal(const Portal* p, char* text, size_t size)
         snprintf(text, size, "none");
 }
 
-// The stored portals against those the builder derives from the sectors,
-// whose table is built already.
-void CheckPortals(const LevelImage& image, const Level* level, Reporter* r)
+// The first portal where the stored table and a derived one differ, or -1.
+long FindPortalDifference(const LevelImage& image, const Level& level)
 {
     size_t stored = image.portalCount;
-    size_t derived = level->portalCount;
+    size_t derived = level.portalCount;
     for (size_t i = 0; i < stored || i < derived; i++) {
         Portal have = i < stored ? GetImagePortal(image, i) : Portal();
-        const Portal* want = i < derived ? &level->portals[i] : nullptr;
-        if (i < stored && want && memcmp(&have, want, sizeof have) == 0)
-            continue;
-        char haveText[64], wantText[64];
-        DescribePortal(i < stored ? &have : nullptr, haveText, sizeof haveText);
-        DescribePortal(want, wantText, sizeof wantText);
-        Report(r, "stored portals differ from the derived ones: %lu stored, %lu derived, first at portal %lu: "
-               "stored %s, derived %s", static_cast<unsigned long>(stored), static_cast<unsigned long>(derived),
-               static_cast<unsigned long>(i), haveText, wantText);
+        if (i >= stored || i >= derived || memcmp(&have, &level.portals[i], sizeof have) != 0)
+            return static_cast<long>(i);
+    }
+    return -1;
+}
+
+// The stored portals against those the builder derives from the sectors,
+// whose table is built already. A table as earlier builders made it, with
+// the one-sided span test, is no problem: it only lacks edges, which
+// `vrktool portals` adds.
+void CheckPortals(const LevelImage& image, const Level* level, Reporter* r)
+{
+    long first = FindPortalDifference(image, *level);
+    if (first < 0)
+        return;
+    static Level oneSided;  // the same sectors, with the table earlier builders made
+    oneSided = *level;
+    BuildOneSidedPortals(&oneSided);
+    size_t stored = image.portalCount;
+    size_t derived = level->portalCount;
+    if (FindPortalDifference(image, oneSided) < 0) {
+        if (r->note) {
+            char text[256];
+            snprintf(text, sizeof text, "note: the portals follow the one-sided rule of older levels, %lu stored, "
+                                        "%lu derived; vrktool portals adds the missing edges",
+                     static_cast<unsigned long>(stored),
+                     static_cast<unsigned long>(derived));
+            r->note(text, r->context);
+        }
         return;
     }
+    size_t i = static_cast<size_t>(first);
+    Portal have = i < stored ? GetImagePortal(image, i) : Portal();
+    char haveText[64], wantText[64];
+    DescribePortal(i < stored ? &have : nullptr, haveText, sizeof haveText);
+    DescribePortal(i < derived ? &level->portals[i] : nullptr, wantText, sizeof wantText);
+    Report(r, "stored portals differ from the derived ones: %lu stored, %lu derived, first at portal %lu: "
+              "stored %s, derived %s",
+           static_cast<unsigned long>(stored), static_cast<unsigned long>(derived),
+           static_cast<unsigned long>(i), haveText, wantText);
 }
 
 }  // namespace
@@ -116,9 +145,9 @@ int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallbac
 }
 
 int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelProblemCallback report,
-                   void* context)
+                   void* context, LevelProblemCallback note)
 {
-    Reporter r = {report, context, 0};
+    Reporter r = {report, context, 0, note};
     LevelImage image;
     ReadLevelImage(bytes, available, fileSize, &image);
     if (!CheckStructure(image, &r))

@@ -18,8 +18,11 @@ typedef void (*LevelProblemCallback)(const char* problem, void* context);
 int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context = nullptr);
 
 // The same on the first available bytes of a file of fileSize bytes: what
-// lies beyond the bytes at hand counts as trailing bytes.
+// lies beyond the bytes at hand counts as trailing bytes. note, when given,
+// receives what is worth saying but no problem: a portal table that
+// follows the one-sided rule of older levels (then not reported as stored
+// portals that differ).
 int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelProblemCallback report,
-                   void* context = nullptr);
+                   void* context = nullptr, LevelProblemCallback note = nullptr);
 
 #endif

@@ -2,6 +2,11 @@
 
 #include <string.h>
 
+#include <algorithm>
+#include <iterator>
+#include <unordered_map>
+#include <unordered_set>
+
 #include <nlohmann/json.hpp>
 
 #include "level_file.h"
@@ -93,77 +98,260 @@ std::string Element(const std::string& place, size_t index)
     return place + "[" + std::to_string(index) + "]";
 }
 
-// A value as it stood in the document, cut short when long.
-std::string Shown(const Json& value)
-{
-    std::string text = value.dump();
-    return text.size() > 40 ? text.substr(0, 37) + "..." : text;
-}
-
-// Follows the parser through the document to refuse a key given twice and
-// nesting no level document has, naming the place.
-class DocumentWatcher {
+// The parser reads the text through this iterator, which keeps where it
+// is, so each value's own text can be found again for messages.
+class TrackedText {
 public:
-    bool operator()(int, Json::parse_event_t event, Json& parsed)
+    typedef std::input_iterator_tag iterator_category;
+    typedef char value_type;
+    typedef std::ptrdiff_t difference_type;
+    typedef const char* pointer;
+    typedef const char& reference;
+
+    TrackedText(const char* at, const char** cursor) : at_(at), cursor_(cursor) {}
+    const char& operator*() const { return *at_; }
+    TrackedText& operator++()
     {
-        switch (event) {
-        case Json::parse_event_t::object_start:
-        case Json::parse_event_t::array_start: {
-            if (frames_.size() == DEEPEST_NESTING)
-                throw DocumentError{ChildPlace() + ": nested deeper than a level document goes"};
-            Frame frame{event == Json::parse_event_t::array_start, "", 0, {}, ""};
-            if (!frames_.empty())
-                frame.place = ChildPlace();
-            frames_.push_back(frame);
-            break;
-        }
-        case Json::parse_event_t::key: {
-            Frame& frame = frames_.back();
-            std::string key = parsed.get<std::string>();
-            for (const std::string& seen : frame.keys) {
-                if (seen == key)
-                    throw DocumentError{Member(frame.place, key) + ": given twice"};
-            }
-            frame.keys.push_back(key);
-            frame.key = key;
-            break;
-        }
-        case Json::parse_event_t::value:
-            if (!frames_.empty() && frames_.back().array)
-                frames_.back().next++;
-            break;
-        case Json::parse_event_t::object_end:
-        case Json::parse_event_t::array_end:
-            frames_.pop_back();
-            if (!frames_.empty() && frames_.back().array)
-                frames_.back().next++;
-            break;
+        *cursor_ = ++at_;
+        return *this;
+    }
+    bool operator==(const TrackedText& other) const { return at_ == other.at_; }
+    bool operator!=(const TrackedText& other) const { return at_ != other.at_; }
+
+private:
+    const char* at_;
+    const char** cursor_;
+};
+
+// Where a value stands in the text: [start, end).
+struct TextSpan {
+    size_t start, end;
+};
+
+// The unknown keys of one object, in the document's order: the first few
+// by name, the rest only counted.
+struct UnknownKeys {
+    std::vector<std::string> names;
+    size_t count = 0;
+};
+
+// Builds the document from the parser's events. A key given twice, or
+// nesting no level document has, stops the parse with its place. Only the
+// keys a level document knows are kept in the document and its records;
+// the others are noted by place and their values left out, so neither a
+// lookup nor an insertion ever walks a long list of keys. Each value's
+// place in the text is kept for the messages that quote it.
+class DocumentReader {
+public:
+    DocumentReader(const char* text, const char** cursor) : text_(text), cursor_(cursor) {}
+
+    bool null() { return TakeScalar(Json(nullptr), false); }
+    bool boolean(bool value) { return TakeScalar(Json(value), false); }
+    bool number_integer(Json::number_integer_t value) { return TakeScalar(Json(value), true); }
+    bool number_unsigned(Json::number_unsigned_t value) { return TakeScalar(Json(value), true); }
+    bool number_float(Json::number_float_t value, const std::string&) { return TakeScalar(Json(value), true); }
+    bool string(std::string& value) { return TakeScalar(Json(value), false); }
+    bool binary(Json::binary_t&) { return TakeScalar(Json(), false); }
+    bool start_object(size_t) { return Open(false); }
+    bool start_array(size_t) { return Open(true); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+
+    bool key(std::string& key)
+    {
+        Frame& frame = frames_.back();
+        Advance();
+        if (!frame.keys.insert(key).second)
+            throw DocumentError{Member(frame.place, key) + ": given twice"};
+        frame.key = key;
+        frame.keep = frame.known == nullptr;
+        for (size_t i = 0; frame.known && i < frame.knownCount && !frame.keep; i++)
+            frame.keep = key == frame.known[i];
+        if (!frame.keep && frame.known) {
+            UnknownKeys& unknown = unknown_[frame.place];
+            if (unknown.names.size() < MOST_PROBLEMS)
+                unknown.names.push_back(key);
+            unknown.count++;
         }
         return true;
     }
+
+    bool parse_error(size_t, const std::string&, const nlohmann::detail::exception& e)
+    {
+        // The library's text without its label: "[json.exception.parse_error.101]
+        // parse error at line 1, column 2: ..." and, for a number no double
+        // holds, "[json.exception.out_of_range.406] number overflow parsing '1e400'".
+        const char* what = e.what();
+        const char* at = strstr(what, "parse error at ");
+        const char* label = strstr(what, "] ");
+        error = at ? at + strlen("parse error at ") : label ? label + 2
+                                                            : what;
+        return false;
+    }
+
+    // The value's own text, on one line, cut short when long.
+    std::string Shown(const std::string& place) const
+    {
+        auto it = spans_.find(place);
+        if (it == spans_.end())
+            return "?";
+        std::string text(text_ + it->second.start, it->second.end - it->second.start);
+        for (char& c : text) {
+            if (c == '\n' || c == '\r' || c == '\t')
+                c = ' ';
+        }
+        if (text.size() <= 40)
+            return text;
+        size_t cut = 37;
+        while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80)
+            cut--;  // never inside a character
+        return text.substr(0, cut) + "...";
+    }
+
+    // Whether the value's text is a plain whole number, signed or not.
+    bool IsWrittenWhole(const std::string& place) const
+    {
+        std::string text = Shown(place);
+        size_t digits = text[0] == '-' ? 1 : 0;
+        return text.size() > digits && text.find_first_not_of("0123456789", digits) == std::string::npos;
+    }
+
+    const UnknownKeys* FindUnknownKeys(const std::string& place) const
+    {
+        auto it = unknown_.find(place);
+        return it == unknown_.end() ? nullptr : &it->second;
+    }
+
+    Json document;
+    std::string error;  // the parser's reason for stopping, when it did
 
 private:
     struct Frame {
         bool array;
         std::string place;
-        size_t next;                    // arrays: the index of the next element
-        std::vector<std::string> keys;  // objects: the keys so far
-        std::string key;                // objects: the key of the value being read
+        Json* container;           // null: values here are left out
+        const char* const* known;  // objects: the keys kept, or null for all
+        size_t knownCount;
+        size_t next;                           // arrays: the index of the next element
+        std::unordered_set<std::string> keys;  // objects: the keys so far
+        std::string key;                       // objects: the key of the value being read
+        bool keep;                             // objects: that value is kept
+        size_t start;                          // where the container's text starts
     };
+
+    // The stretch of text since the last event, which ends with this one.
+    TextSpan Advance()
+    {
+        TextSpan span = {last_, static_cast<size_t>(*cursor_ - text_)};
+        last_ = span.end;
+        while (span.start < span.end && strchr(" \t\r\n:,", text_[span.start]))
+            span.start++;
+        return span;
+    }
 
     // The place of the value being read; the document itself has none.
     std::string ChildPlace() const
     {
+        if (frames_.empty())
+            return "";
         const Frame& frame = frames_.back();
         return frame.array ? Element(frame.place, frame.next) : Member(frame.place, frame.key);
     }
 
+    // Only places a message can name are kept: not the entries of a table
+    // too long to take, nor what lies under an unknown key.
+    bool IsNamed() const
+    {
+        return frames_.empty() || (frames_.back().container && (frames_.back().array
+                                                                    ? frames_.back().next <= MAX_PORTALS
+                                                                    : frames_.back().keep));
+    }
+
+    // Puts value where the parse stands; returns where it went, or null.
+    Json* Store(Json value)
+    {
+        if (frames_.empty()) {
+            document = std::move(value);
+            return &document;
+        }
+        Frame& frame = frames_.back();
+        if (!frame.container || (!frame.array && !frame.keep))
+            return nullptr;
+        if (frame.array) {
+            frame.container->push_back(std::move(value));
+            return &frame.container->back();
+        }
+        return &((*frame.container)[frame.key] = std::move(value));
+    }
+
+    void Next()
+    {
+        if (!frames_.empty() && frames_.back().array)
+            frames_.back().next++;
+    }
+
+    bool TakeScalar(Json value, bool number)
+    {
+        TextSpan span = Advance();
+        if (number)  // the parser has read one character past a number
+            span.end = span.start + strspn(text_ + span.start, "0123456789+-.eE");
+        if (IsNamed())
+            spans_[ChildPlace()] = span;
+        Store(std::move(value));
+        Next();
+        return true;
+    }
+
+    bool Open(bool array)
+    {
+        std::string place = ChildPlace();
+        if (frames_.size() == DEEPEST_NESTING)
+            throw DocumentError{place + ": nested deeper than a level document goes"};
+        TextSpan span = Advance();
+        bool named = IsNamed();
+        Json* container = Store(array ? Json::array() : Json::object());
+        Frame frame{array, place, container, nullptr, 0, 0, {}, "", false, span.end - 1};
+        if (!named)
+            frame.start = std::string::npos;
+        if (!array && frames_.empty()) {
+            frame.known = DOCUMENT_FIELDS;
+            frame.knownCount = sizeof DOCUMENT_FIELDS / sizeof *DOCUMENT_FIELDS;
+        } else if (!array && frames_.size() == 2 && frames_[1].array && frames_[0].container) {
+            bool sectors = frames_[1].place == "sectors";
+            frame.known = sectors ? SECTOR_FIELDS : PORTAL_FIELDS;
+            frame.knownCount = sectors ? 6 : 5;
+        } else if (!array) {
+            frame.known = DOCUMENT_FIELDS;  // any object elsewhere keeps no key: only its text is shown
+            frame.knownCount = 0;
+        }
+        frames_.push_back(std::move(frame));
+        return true;
+    }
+
+    bool Close()
+    {
+        TextSpan span = Advance();
+        size_t start = frames_.back().start;
+        frames_.pop_back();
+        if (start != std::string::npos)
+            spans_[ChildPlace()] = TextSpan{start, span.end};
+        Next();
+        return true;
+    }
+
+    const char* text_;
+    const char** cursor_;
+    size_t last_ = 0;  // where the text of the last event ended
     std::vector<Frame> frames_;
+    std::unordered_map<std::string, TextSpan> spans_;
+    std::unordered_map<std::string, UnknownKeys> unknown_;
 };
 
 class Checker {
 public:
-    explicit Checker(std::vector<std::string>* problems) : problems_(problems) {}
+    Checker(const DocumentReader& reader, std::vector<std::string>* problems) : reader_(reader), problems_(problems)
+    {
+    }
 
     void Add(const std::string& place, const std::string& why)
     {
@@ -197,23 +385,26 @@ public:
             *value = static_cast<unsigned>(v.get<uint64_t>());
             return true;
         }
-        if (v.is_number_integer())
-            Add(at, Shown(v) + " is not in " + range);
+        if (v.is_number() && reader_.IsWrittenWhole(at))
+            Add(at, reader_.Shown(at) + " is not in " + range);
         else
-            Add(at, Shown(v) + " is not a whole number in " + range);
+            Add(at, reader_.Shown(at) + " is not a whole number in " + range);
         return false;
     }
 
-    void RefuseUnknownKeys(const Json& object, const std::string& place, const char* const* known, size_t count)
+    // The keys the reader left out of the object at place.
+    void RefuseUnknownKeys(const std::string& place)
     {
-        for (auto it = object.begin(); it != object.end(); ++it) {
-            bool found = false;
-            for (size_t i = 0; i < count && !found; i++)
-                found = it.key() == known[i];
-            if (!found)
-                Add(Member(place, it.key()), "unknown key");
-        }
+        const UnknownKeys* unknown = reader_.FindUnknownKeys(place);
+        if (!unknown)
+            return;
+        for (const std::string& name : unknown->names)
+            Add(Member(place, name), "unknown key");
+        for (size_t i = unknown->names.size(); i < unknown->count; i++)
+            Add(place, "unknown key");  // past the lines shown: only counted
     }
+
+    std::string Shown(const std::string& place) const { return reader_.Shown(place); }
 
     // A record with exactly the given fields, the first wide of them 16-bit
     // numbers and the rest bytes.
@@ -221,12 +412,12 @@ public:
                     unsigned* values)
     {
         if (!record.is_object()) {
-            Add(place, Shown(record) + " is not an object");
+            Add(place, Shown(place) + " is not an object");
             return;
         }
         for (int f = 0; f < count; f++)
             TakeNumber(record, place, fields[f], f < wide ? 65535 : 255, &values[f]);
-        RefuseUnknownKeys(record, place, fields, count);
+        RefuseUnknownKeys(place);
     }
 
     // The table's records, when it is an array of at most largest objects.
@@ -236,7 +427,7 @@ public:
         if (it == document.end())
             return nullptr;
         if (!it->is_array()) {
-            Add(key, Shown(*it) + " is not an array");
+            Add(key, Shown(key) + " is not an array");
             return nullptr;
         }
         if (it->size() > largest) {
@@ -247,6 +438,7 @@ public:
     }
 
 private:
+    const DocumentReader& reader_;
     std::vector<std::string>* problems_;
     size_t more_ = 0;
 };
@@ -301,10 +493,10 @@ void CheckDerivedFields(const Json& document, const Json* sectors, const Json* p
         checker->Add("size", "given without portals; leave both out to have the portals built");
     auto truncated = document.find("truncated");
     if (truncated != document.end() && *truncated != Json(false))
-        checker->Add("truncated", Shown(*truncated) + " is not false: build writes whole levels only");
+        checker->Add("truncated", checker->Shown("truncated") + " is not false: build writes whole levels only");
     auto trailing = document.find("trailingBytes");
     if (trailing != document.end() && !(trailing->is_number_unsigned() && trailing->get<uint64_t>() == 0))
-        checker->Add("trailingBytes", Shown(*trailing) + " is not 0: build writes whole levels only");
+        checker->Add("trailingBytes", checker->Shown("trailingBytes") + " is not 0: build writes whole levels only");
 }
 
 }  // namespace
@@ -346,37 +538,39 @@ bool BuildLevelFromJson(const char* text, size_t size, Level* level, JsonBuild* 
                         std::vector<std::string>* problems)
 {
     problems->clear();
-    Json document;
+    // The parser takes a NUL byte for the end of the text, so anything after
+    // one would be left unread: no document holds one.
+    const char* nul = static_cast<const char*>(memchr(text, '\0', size));
+    if (nul) {
+        size_t line = 1 + static_cast<size_t>(std::count(text, nul, '\n'));
+        const char* lineStart = nul;
+        while (lineStart > text && lineStart[-1] != '\n')
+            lineStart--;
+        problems->push_back("line " + std::to_string(line) + ", column " + std::to_string(nul - lineStart + 1) +
+                            ": a NUL byte, which no level document holds");
+        return false;
+    }
+    const char* cursor = text;
+    DocumentReader reader(text, &cursor);
     try {
-        DocumentWatcher watcher;
-        document = Json::parse(text, text + size, std::ref(watcher));
+        if (!Json::sax_parse(TrackedText(text, &cursor), TrackedText(text + size, &cursor), &reader)) {
+            problems->push_back(reader.error);
+            return false;
+        }
     } catch (const DocumentError& e) {
         problems->push_back(e.text);
         return false;
-    } catch (const Json::exception& e) {
-        // The library's text without its label: "[json.exception.parse_error.101]
-        // parse error at line 1, column 2: ..." and, for a number no double
-        // holds, "[json.exception.out_of_range.406] number overflow parsing '1e400'".
-        const char* what = e.what();
-        const char* at = strstr(what, "parse error at ");
-        const char* label = strstr(what, "] ");
-        if (at)
-            problems->push_back(at + strlen("parse error at "));
-        else if (label)
-            problems->push_back(label + 2);
-        else
-            problems->push_back(what);
-        return false;
     }
+    const Json& document = reader.document;
     if (!document.is_object()) {
-        problems->push_back("document: " + Shown(document) + " is not an object");
+        problems->push_back("document: " + reader.Shown("") + " is not an object");
         return false;
     }
 
     static Level built;  // filled here, copied to level only when whole
     built = NewLevel();
-    Checker checker(problems);
-    checker.RefuseUnknownKeys(document, "", DOCUMENT_FIELDS, sizeof DOCUMENT_FIELDS / sizeof *DOCUMENT_FIELDS);
+    Checker checker(reader, problems);
+    checker.RefuseUnknownKeys("");
     unsigned version = 0, startX = 0, startY = 0;
     checker.TakeNumber(document, "", "version", 255, &version);
     checker.TakeNumber(document, "", "startX", 65535, &startX);

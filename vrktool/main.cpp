@@ -28,8 +28,18 @@ const ToolCommand* const COMMANDS[] = {
     &GIT_SETUP_COMMAND,
 };
 
-const char TOOL_FOOTER[] = "-- ends the options: the arguments after it are files.\n"
-                           "vrktool COMMAND --help lists the options of that command.";
+const char TOOL_FOOTER[] = "- as FILE is standard input, -o - standard output; -- ends the options, so the\n"
+                           "arguments after it are files. vrktool COMMAND --help lists that command's options.";
+
+}  // namespace
+
+const char EXIT_CODE_RULE[] =
+    "Exit codes, the same for every command: 0 done, and nothing found; 1 done, and\n"
+    "something found (check's problems, differences, conflicts, a level render will\n"
+    "not draw); 2 the command could not do its job (bad arguments, an input it cannot\n"
+    "load as a level, an output it cannot write).";
+
+namespace {
 
 // Output that never reached its file must not pass for success: a full
 // disk or a closed pipe gives exit code 2 and a message.
@@ -37,7 +47,7 @@ int FinishOutput(int result)
 {
     if (fflush(stdout) != 0 || ferror(stdout)) {
         fprintf(stderr, "vrktool: cannot write to standard output: %s\n", strerror(errno));
-        return 2;
+        return TOOL_FAILED;
     }
     return result;
 }
@@ -47,14 +57,17 @@ int RunTool(int argc, char** argv)
     CLI::App tool("vrktool " QM_VERSION_TEXT ": looks at, checks and repairs .vrk level files", "vrktool");
     tool.set_version_flag("--version", "vrktool " QM_VERSION_TEXT, "print the version and exit");
     tool.require_subcommand(1);
-    // A file name may start with a slash, as git's /dev/null does: never
-    // an option, on Windows either. The commands inherit this.
+    // A path such as /levels/x.vrk is a file on every system, never a
+    // Windows-style option.
     tool.allow_windows_style_options(false);
-    tool.footer(TOOL_FOOTER);
+    tool.footer(std::string(TOOL_FOOTER) + "\n\n" + EXIT_CODE_RULE);
     // Every option may be given once; a second one is a mistake to name.
     tool.option_defaults()->multi_option_policy(CLI::MultiOptionPolicy::Throw);
-    for (const ToolCommand* command : COMMANDS)
-        command->define(tool.add_subcommand(command->name, command->summary));
+    for (const ToolCommand* command : COMMANDS) {
+        CLI::App* subcommand = tool.add_subcommand(command->name, command->summary);
+        subcommand->footer(EXIT_CODE_RULE);
+        command->define(subcommand);
+    }
 
     // "vrktool help" is the same as "vrktool --help".
     char helpOption[] = "--help";
@@ -64,13 +77,13 @@ int RunTool(int argc, char** argv)
         tool.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
         fputs(tool.help().c_str(), stdout);
-        return 0;
+        return TOOL_DONE;
     } catch (const CLI::CallForAllHelp&) {
         fputs(tool.help("", CLI::AppFormatMode::All).c_str(), stdout);
-        return 0;
+        return TOOL_DONE;
     } catch (const CLI::CallForVersion& version) {
         printf("%s\n", version.what());
-        return 0;
+        return TOOL_DONE;
     } catch (const CLI::ParseError& error) {
         // One short line naming what was wrong, and where to look. An
         // argument the parser set aside is named before what it then missed.
@@ -86,13 +99,13 @@ int RunTool(int argc, char** argv)
         else if (!unexpected.empty())
             what = "The following argument was not expected: " + unexpected[0];
         fprintf(stderr, "%s: %s\n%s --help lists the arguments.\n", where.c_str(), what.c_str(), where.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
     for (const ToolCommand* command : COMMANDS) {
         if (tool.got_subcommand(command->name))
             return command->run();
     }
-    return 2;
+    return TOOL_FAILED;
 }
 
 }  // namespace

@@ -32,7 +32,8 @@ void DefineMerge(CLI::App* command)
         ->type_name("PATH");
     command->footer("As git's merge driver: vrktool merge %O %A %B -o %A --name %P. Exit code 0 when merged "
                     "cleanly; 1 when some changes conflict, each named on stderr with both sides' values, and "
-                    "OUT holds ours' side of each; 2 when an input cannot be loaded, and OUT is not touched.");
+                    "OUT holds ours' side of each; 2 when an input cannot be loaded, and OUT is not touched.\n\n" +
+                    command->get_footer());
 }
 
 int RunMerge()
@@ -42,20 +43,20 @@ int RunMerge()
     static Level base, ours, theirs, merged;
     if (!LoadStoredLevel(g_args.files[0], &base) || !LoadStoredLevel(g_args.files[1], &ours) ||
         !LoadStoredLevel(g_args.files[2], &theirs))
-        return 2;
+        return TOOL_FAILED;
     merged = NewLevel();
     std::vector<std::string> conflicts;
     int leftOut = MergeLevels(base, ours, theirs, &merged, &conflicts);
     for (const std::string& conflict : conflicts)
         fprintf(stderr, "%s: conflict: %s\n", name.c_str(), conflict.c_str());
     // A level that could not be written is no merge: 2, not a conflict.
-    if (SaveBuiltLevel(merged, name, leftOut, g_args.out) != 0)
-        return 2;
+    if (SaveBuiltLevel(merged, name, leftOut, g_args.out) != TOOL_DONE)
+        return TOOL_FAILED;
     if (conflicts.empty())
-        return 0;
+        return TOOL_DONE;
     fprintf(stderr, "%s: %lu conflict%s: the merged level keeps ours' side of each; redo theirs' by hand\n",
             name.c_str(), static_cast<unsigned long>(conflicts.size()), conflicts.size() == 1 ? "" : "s");
-    return 1;
+    return TOOL_FOUND;
 }
 
 }  // namespace

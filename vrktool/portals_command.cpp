@@ -26,23 +26,21 @@ void DefinePortals(CLI::App* command)
 int RunPortals()
 {
     const std::string& path = g_args.path;
-    // Standard input has no file to rewrite: its level goes to standard output.
-    bool inPlace = g_args.out.empty() && path != STANDARD_STREAM;
+    // Standard input has no file to rewrite: its level goes to standard
+    // output. An OUT that is FILE under another name is a rewrite in place.
+    bool inPlace = (g_args.out.empty() && path != STANDARD_STREAM) || IsOutputTheInput(path, g_args.out);
     const std::string& out = g_args.out.empty() ? path : g_args.out;
 
-    // In place, a target that is not a regular file is refused like any
-    // other the tool will not replace (exit 1); as mere input it is a file
-    // that cannot be read (exit 2).
     LevelFileBytes file;
     if (!ReadLevelFile(path, &file)) {
         fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
-        return inPlace && file.info.notRegular ? 1 : 2;
+        return TOOL_FAILED;
     }
     static Level level;  // the one level this run works on
     level = NewLevel();
     if (LoadToolLevel(file, path, &level) != 0) {
         fprintf(stderr, "%s: unable to read level from file\n", ShownName(path));
-        return 2;
+        return TOOL_FAILED;
     }
     // The reader takes only the header and the sectors, so almost any file
     // loads; only a file that is exactly the level its header describes is
@@ -54,7 +52,7 @@ int RunPortals()
                         "the rebuilt level to another file)\n",
                 path.c_str(), static_cast<unsigned long long>(image.size),
                 static_cast<unsigned long long>(image.claimedSize));
-        return 1;
+        return TOOL_FAILED;
     }
     int leftOut = BuildPortals(&level);
     return SaveBuiltLevel(level, path, leftOut, out);

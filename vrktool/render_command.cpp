@@ -59,7 +59,8 @@ void DefineRender(CLI::App* command)
                     "  cyan (0, 255, 255): a sector the level adds\n"
                     "  magenta (255, 0, 255): a sector it removed, where it was\n"
                     "  orange (255, 128, 0): a sector whose heights changed\n"
-                    "  white (255, 255, 255): the start cell's old place");
+                    "  white (255, 255, 255): the start cell's old place\n\n" +
+                    command->get_footer());
 }
 
 void PrintRefusal(const char* problem, void* context)
@@ -74,15 +75,15 @@ void KeepWarning(const char* text)
     g_warnings.push_back(text);
 }
 
-// Reads and parses a level to draw. Returns 0, or the exit code after
-// saying why: what the editor cannot open gets `check`'s lines (1), an
-// unreadable file 2. The reader's warnings on a level it opens are shown.
+// Reads and parses a level to draw. Returns TOOL_DONE, or TOOL_FAILED after
+// saying why: what the editor cannot open gets `check`'s lines. The
+// reader's warnings on a level it opens are shown.
 int LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
 {
     const char* name = ShownName(path);
     if (!ReadLevelFile(path, file)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, file->info.reason.c_str());
-        return 2;
+        return TOOL_FAILED;
     }
     const std::vector<unsigned char>& bytes = file->bytes;
     *level = NewLevel();
@@ -92,26 +93,28 @@ int LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
         CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, const_cast<char*>(name));
-        return 1;
+        return TOOL_FAILED;
     }
     for (const std::string& warning : g_warnings)
         fprintf(stderr, "%s: %s\n", name, warning.c_str());
-    return 0;
+    return TOOL_DONE;
 }
 
 int RunRender()
 {
     const char* name = ShownName(g_args.path);
+    bool compare = !g_args.compare.empty();
+    if (IsOutputTheInput(g_args.path, g_args.out) || (compare && IsOutputTheInput(g_args.compare, g_args.out)))
+        return RefuseOutputOverInput(g_args.out);
     // What the editor can open is drawn; what it refuses is described as
     // `check` describes it. Large tables: the level and the one it is
     // compared with.
     static Level level, before;
     LevelFileBytes file, beforeFile;
-    bool compare = !g_args.compare.empty();
     int loaded = LoadLevelToDraw(g_args.path, &file, &level);
-    if (loaded == 0 && compare)
+    if (loaded == TOOL_DONE && compare)
         loaded = LoadLevelToDraw(g_args.compare, &beforeFile, &before);
-    if (loaded != 0)
+    if (loaded != TOOL_DONE)
         return loaded;
     const std::vector<unsigned char>& bytes = file.bytes;
 
@@ -129,7 +132,7 @@ int RunRender()
         fprintf(stderr, "%s: a picture of %ld x %ld pixels is larger than vrktool makes (%ld pixels a side, "
                         "%ld in all); choose a part with --size W H\n",
                 name, width * scale, height * scale, side, most);
-        return 1;
+        return TOOL_FOUND;
     }
 
     SectorShade shade = g_args.shade == "floor" ? SHADE_FLOOR : g_args.shade == "ceiling" ? SHADE_CEILING
@@ -149,10 +152,10 @@ int RunRender()
     ScalePicture(&picture, static_cast<int>(scale));
     std::vector<unsigned char> png;
     if (!EncodePng(picture, &png)) {
-        fprintf(stderr, "%s: unable to write picture to file\n", g_args.out.c_str());
-        return 1;
+        fprintf(stderr, "%s: unable to encode the picture\n", g_args.out.c_str());
+        return TOOL_FAILED;
     }
-    return WriteOutputFile(g_args.out, png, "picture") == 0 ? 0 : 1;
+    return WriteOutputFile(g_args.out, png, "picture") == 0 ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

@@ -13,10 +13,20 @@
 #include "file_layer.h"
 #include "level.h"
 
+// The one rule of exit codes for every command.
+enum ToolExitCode {
+    TOOL_DONE = 0,   // done, and nothing found
+    TOOL_FOUND = 1,  // done, and something found: problems, a level render will not draw
+    TOOL_FAILED = 2  // the job could not be done: usage, an input that is no level, an output not written
+};
+
+// How vrktool --help and the README state it.
+extern const char EXIT_CODE_RULE[];
+
 struct ToolCommand {
     const char* name;
     const char* summary;
-    void (*define)(CLI::App* command);  // adds the options and files it takes
+    void (*define)(CLI::App* command);  // adds the options and files it takes, and may add to the footer
     int (*run)();                       // returns the exit code
 };
 
@@ -59,9 +69,17 @@ bool ReadInputFile(const std::string& path, size_t capacity, LevelFileBytes* fil
 bool ReadLevelFile(const std::string& path, LevelFileBytes* file);
 
 // Writes bytes to out through a new file moved over it when complete, or
-// to standard output for "-". Says why on stderr when it cannot; returns 0
-// or -1.
+// to standard output for "-". Says why on stderr, in the system's words,
+// when it cannot; returns 0 or -1.
 int WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what);
+
+// Whether -o names the input file itself, however it is written; standard
+// input and output never count.
+bool IsOutputTheInput(const std::string& path, const std::string& out);
+
+// Says that out is the input and will not be written over; returns the
+// exit code.
+int RefuseOutputOverInput(const std::string& out);
 
 // Loads the level of a file's bytes as the editor would, the reader's
 // warnings on stderr after the file's name. Returns 0 or -1.

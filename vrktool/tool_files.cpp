@@ -96,11 +96,23 @@ int WriteOutputFile(const std::string& out, const std::vector<unsigned char>& by
         fwrite(bytes.data(), 1, bytes.size(), stdout);
         return 0;
     }
-    if (ReplaceFileContents(out.c_str(), bytes.data(), bytes.size()) != 0) {
-        fprintf(stderr, "%s: unable to write %s to file\n", out.c_str(), what);
+    std::string reason;
+    if (ReplaceFileContents(out.c_str(), bytes.data(), bytes.size(), &reason) != 0) {
+        fprintf(stderr, "%s: unable to write %s to file: %s\n", out.c_str(), what, reason.c_str());
         return -1;
     }
     return 0;
+}
+
+bool IsOutputTheInput(const std::string& path, const std::string& out)
+{
+    return path != STANDARD_STREAM && out != STANDARD_STREAM && IsSameFile(path.c_str(), out.c_str());
+}
+
+int RefuseOutputOverInput(const std::string& out)
+{
+    fprintf(stderr, "%s: is the input file; vrktool writes this output to another file only\n", out.c_str());
+    return TOOL_FAILED;
 }
 
 int LoadToolLevel(const LevelFileBytes& file, const std::string& path, Level* level)
@@ -119,6 +131,6 @@ int SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, c
                 static_cast<int>(MAX_SHARED_EDGES));
     std::vector<unsigned char> bytes(LevelFileSize(&level));
     if (SerializeLevel(&level, bytes.data(), bytes.size()) != bytes.size() || WriteOutputFile(out, bytes, "level") != 0)
-        return 1;
-    return 0;
+        return TOOL_FAILED;
+    return TOOL_DONE;
 }

@@ -4,15 +4,20 @@
 // after a refused image, the warnings, the bytes written back, the portal
 // pairs, and what the checker says. Nothing here touches the file system
 // (level_file_fuzz does), and each costly step runs once per input: the
-// checker once, the portal search once besides the checker's own.
+// checker once, the portal search once besides the checker's own, and a
+// small drawing of the stored portals as `vrktool render` makes it.
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+
+#include <vector>
 
 #include "fuzz_check.h"
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
+#include "level_image.h"
+#include "map_picture.h"
 #include "portals.h"
 #include "reader_invariants.h"
 #include "structural_problem.h"
@@ -170,6 +175,22 @@ void CheckSave(const Level& level, const uint8_t* data, size_t size, const Check
                    findings.structural);
 }
 
+// `vrktool render --portals` on the image: its stored portals, whatever
+// their sectors and twins say, drawn over a small view of the level. The
+// table is exactly as long as the file's, so a look past it is caught.
+void DrawStoredPortals(const Level& level, const uint8_t* data, size_t size)
+{
+    LevelImage image;
+    ReadLevelImage(data, size, size, &image);
+    std::vector<Portal> portals(image.portalsPresent);
+    for (size_t i = 0; i < portals.size(); i++)
+        portals[i] = GetImagePortal(image, i);
+    MapPicture picture;
+    DrawMapView(level, SHADE_FLOOR, 48, 32, &picture);
+    DrawPortalEdges(level, portals.data(), portals.size(), &picture);
+    FUZZ_CHECK(picture.pixels.size() == 48 * 32, "a 48 x 32 view holds %zu pixels", picture.pixels.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***)
@@ -191,6 +212,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         return 0;
     }
     CheckSerialized(level, data);
+    DrawStoredPortals(level, data, size);
     int leftOut = CheckPortals(&level);
     CheckCheckerOnLevel(findings, level, leftOut);
     CheckSave(level, data, size, findings);

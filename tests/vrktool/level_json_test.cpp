@@ -113,6 +113,11 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
     auto level = [&](const std::string& extra) {
         return "{" + head + ", \"sectors\": [" + sector + ", " + sector + "]" + extra + "}";
     };
+    std::string manyKeys, manyLines;  // 25 unknown keys: 20 lines, then a count
+    for (int i = 0; i < 25; i++) {
+        manyKeys += ", \"k" + std::to_string(i) + "\": 0";
+        manyLines += i < 20 ? "k" + std::to_string(i) + ": unknown key\n" : "";
+    }
     const struct {
         std::string document;
         std::string problems;
@@ -124,7 +129,15 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
         {level("") + " x", "line 1, column 235: syntax error while parsing value - invalid literal; last read: "
                            "'132}]} x'; expected end of input\n"},
         {"{\"version\": 2, \"startX\": 1e400}", "number overflow parsing '1e400'\n"},
-        {"[1, 2]", "document: [1,2] is not an object\n"},
+        {"[1, 2]", "document: [1, 2] is not an object\n"},
+        {"{\"version\": -0, \"startX\": 2.0, \"startY\": 1e2, \"sectors\": []}",
+         "version: -0 is not in 0..255\nstartX: 2.0 is not a whole number in 0..65535\n"
+         "startY: 1e2 is not a whole number in 0..65535\n"},
+        {level(", \"portals\": [], \"size\": 18446744073709551616"), "size: 18446744073709551616 is not in 0..4294967295\n"},
+        {level("") + std::string(1, '\0') + level(""), "line 1, column 234: a NUL byte, which no level document holds\n"},
+        {"{\"startX\": [\"\u00e9\u00e9\", \"" + std::string(26, 'a') + "\u00e9\u00e9\u00e9\"], \"version\": 2, "
+                                                                       "\"startY\": 0, \"sectors\": []}",
+         "startX: [\"\u00e9\u00e9\", \"" + std::string(26, 'a') + "... is not a whole number in 0..65535\n"},
         {"{}", "version: missing\nstartX: missing\nstartY: missing\nsectors: missing\n"},
         {"{\"version\": 2, \"startX\": -1, \"startY\": 65536, \"sectors\": []}",
          "startX: -1 is not in 0..65535\nstartY: 65536 is not in 0..65535\n"},
@@ -148,6 +161,10 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
         {"{" + head + ", \"sectors\": [{\"left\": [1]}]}",
          "sectors[0].left: nested deeper than a level document goes\n"},
         {level(", \"sectorCount\": 3"), "sectorCount: 3, but sectors holds 2\n"},
+        {level(", \"sectorCount\": 1"), "sectorCount: 1, but sectors holds 2\n"},
+        {level(", \"portals\": [" + portal + ", " + portal + "], \"portalCount\": 1"), "portalCount: 1, but portals holds 2\n"},
+        {level(", \"portals\": [], \"size\": 28"), "size: 28, but the level is 29 bytes\n"},
+        {"{" + head + ", \"sectors\": []" + manyKeys + "}", manyLines + "and 5 more\n"},
         {level(", \"portalCount\": 2"), "portalCount: given without portals; leave both out to have the portals "
                                         "built\n"},
         {level(", \"portals\": [], \"portalCount\": 2"), "portalCount: 2, but portals holds 0\n"},

@@ -6,6 +6,7 @@
 #include <stdio.h>
 
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -24,6 +25,7 @@
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -62,6 +64,11 @@ Level TwoCells()
     level.sectorCount = 2;
     BuildPortals(&level);
     return level;
+}
+
+std::string ExamplePath(const std::string& name)
+{
+    return NativeProgramPath(std::string(QM_SOURCE_DIR) + "/examples/" + name);
 }
 
 }  // namespace
@@ -253,8 +260,9 @@ TEST_F(VrktoolCli, CheckExitsTwoWhenAFileCannotBeRead)
     EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ(0u, run.out.find(missing + ": cannot be read: ")) << run.out;
     EXPECT_NE(std::string::npos, run.out.find(empty + ": truncated: 0 bytes")) << "the other files are still checked";
+    // A folder is there but holds no level: a problem, not a failed job.
     ToolRun folder = Run({"check", levels.Root()});
-    EXPECT_EQ(2, folder.exitCode) << folder.out;
+    EXPECT_EQ(1, folder.exitCode) << folder.out;
 }
 
 TEST_F(VrktoolCli, PortalsRebuildsInPlace)
@@ -264,12 +272,20 @@ TEST_F(VrktoolCli, PortalsRebuildsInPlace)
     level.portalCount = 0;
     Bytes stale = SerializeToBytes(level);
     std::string file = Write("stale.vrk", stale);
+#ifndef _WIN32
+    chmod(file.c_str(), 0640);  // a mode no new file gets
+#endif
     ToolRun run = Run({"portals", file});
     EXPECT_EQ(0, run.exitCode) << run.err;
     EXPECT_EQ("", run.err);
     EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(file)));
     EXPECT_EQ(0, Run({"check", file}).exitCode);
     EXPECT_EQ((std::vector<std::string>{"stale.vrk"}), levels.Names()) << "no temporary file is left";
+#ifndef _WIN32
+    struct stat info;
+    ASSERT_EQ(0, stat(file.c_str(), &info));
+    EXPECT_EQ(0640u, info.st_mode & 07777) << "the rewritten level keeps its mode";
+#endif
 }
 
 TEST_F(VrktoolCli, PortalsToAnotherFileLeavesTheInputAlone)
@@ -304,19 +320,25 @@ TEST_F(VrktoolCli, PortalsInPlaceKeepsWhatIsNotExactlyALevel)
         {"trailing bytes", trailing, "52 bytes, but its header describes a level of 49"},
         {"portals cut short", portalsCut, "45 bytes, but its header describes a level of 49"},
     };
-    for (const auto& c : cases) {
-        std::string file = Write("kept.vrk", c.bytes);
-        ToolRun run = Run({"portals", file});
-        EXPECT_EQ(1, run.exitCode) << c.what;
-        EXPECT_EQ(0u, run.err.find(file + ": " + c.sizes + "; left as it is")) << c.what << ": " << run.err;
-        EXPECT_EQ(HexBytes(c.bytes), HexBytes(ReadFileBytes(file))) << c.what;
-        EXPECT_EQ(std::vector<std::string>{"kept.vrk"}, levels.Names()) << c.what;
+    // -o naming the file itself, however written, is a rewrite in place.
+    std::string file = levels.Path("kept.vrk");
+    for (const Args& out : {Args{}, Args{"-o", file}, Args{"-o", levels.Path("./kept.vrk")}}) {
+        for (const auto& c : cases) {
+            Write("kept.vrk", c.bytes);
+            Args args = {"portals", file};
+            args.insert(args.end(), out.begin(), out.end());
+            ToolRun run = Run(args);
+            EXPECT_EQ(2, run.exitCode) << c.what;
+            EXPECT_EQ(0u, run.err.find(file + ": " + c.sizes + "; left as it is")) << c.what << ": " << run.err;
+            EXPECT_EQ(HexBytes(c.bytes), HexBytes(ReadFileBytes(file))) << c.what << " " << args.back();
+            EXPECT_EQ(std::vector<std::string>{"kept.vrk"}, levels.Names()) << c.what;
+        }
     }
     // A folder is no level file to replace.
     std::string folder = levels.Path("folder.vrk");
     std::filesystem::create_directory(folder);
     ToolRun run = Run({"portals", folder});
-    EXPECT_EQ(1, run.exitCode) << run.err;
+    EXPECT_EQ(2, run.exitCode) << run.err;
     EXPECT_EQ(folder + ": cannot be read: not a regular file\n", run.err);
     EXPECT_TRUE(std::filesystem::is_directory(folder));
 }
@@ -351,7 +373,7 @@ TEST_F(VrktoolCli, HugeFileIsReadOnlyAsFarAsALevelGoes)
     EXPECT_EQ(file + ": " + trailing + " trailing bytes after the portals\n", check.out);
 
     ToolRun inPlace = Run({"portals", file});
-    EXPECT_EQ(1, inPlace.exitCode) << inPlace.err;
+    EXPECT_EQ(2, inPlace.exitCode) << inPlace.err;
     EXPECT_EQ(size, std::filesystem::file_size(file)) << "the file must be left as it is";
 
     std::string out = levels.Path("rebuilt.vrk");
@@ -404,13 +426,26 @@ TEST_F(VrktoolCli, PortalsKeepsAnOldVersionAndSaysSo)
     EXPECT_EQ(HexBytes(bytes), HexBytes(ReadFileBytes(file)));
 }
 
-TEST_F(VrktoolCli, PortalsReportsAFailedWrite)
+// A write that fails says why, in the system's words, and exits 2.
+TEST_F(VrktoolCli, PortalsReportsAFailedWriteAndWhy)
 {
     std::string in = Write("in.vrk", SerializeToBytes(TwoCells()));
-    std::string out = levels.Path("no such folder/out.vrk");
-    ToolRun run = Run({"portals", in, "-o", out});
-    EXPECT_EQ(1, run.exitCode);
-    EXPECT_EQ(out + ": unable to write level to file\n", run.err);
+    std::string readOnly = Write("read-only.vrk", {1, 2, 3});
+    std::filesystem::permissions(readOnly, std::filesystem::perms::owner_write | std::filesystem::perms::group_write | std::filesystem::perms::others_write,
+                                 std::filesystem::perm_options::remove);
+    std::string folder = levels.Path("folder.vrk");
+    std::filesystem::create_directory(folder);
+    std::vector<std::string> reasons;
+    for (const std::string& out : {levels.Path("no such folder/out.vrk"), readOnly, folder}) {
+        ToolRun run = Run({"portals", in, "-o", out});
+        EXPECT_EQ(2, run.exitCode) << out;
+        std::string start = out + ": unable to write level to file: ";
+        ASSERT_EQ(0u, run.err.find(start)) << run.err;
+        reasons.push_back(run.err.substr(start.size()));
+        EXPECT_GT(reasons.back().size(), 2u) << out << ": no reason given";
+    }
+    EXPECT_NE(reasons[0], reasons[1]) << "a missing folder and a read-only file fail for other reasons";
+    EXPECT_EQ("01 02 03", HexBytes(ReadFileBytes(readOnly)));
 }
 
 #ifndef _WIN32
@@ -426,15 +461,17 @@ TEST_F(VrktoolCli, FifoIsRefusedWithoutWaiting)
         Args args;
         int exitCode;
         bool toStdout;
+        bool fed;  // a writer waits to feed it; without one a waiting open never returns
     } cases[] = {
-        {{"info", fifo}, 2, false},
-        {{"check", fifo}, 2, true},
-        {{"portals", fifo}, 1, false},
-        {{"portals", fifo, "-o", out}, 2, false},
+        {{"info", fifo}, 2, false, true},
+        {{"info", fifo}, 2, false, false},
+        {{"check", fifo}, 1, true, true},
+        {{"portals", fifo}, 2, false, true},
+        {{"portals", fifo, "-o", out}, 2, false, true},
     };
     for (const auto& c : cases) {
-        FifoFeeder feeder(fifo, level);
-        ASSERT_TRUE(feeder.Made());
+        std::unique_ptr<FifoFeeder> feeder(c.fed ? new FifoFeeder(fifo, level) : nullptr);
+        ASSERT_TRUE(c.fed ? feeder->Made() : mkfifo(fifo.c_str(), 0600) == 0);
         ToolRun run = Run(c.args);
         EXPECT_EQ(c.exitCode, run.exitCode) << c.args[0] << " " << c.args.size();
         EXPECT_EQ(fifo + ": cannot be read: not a regular file\n", c.toStdout ? run.out : run.err) << c.args[0];
@@ -486,6 +523,92 @@ TEST_F(VrktoolCli, DoubleDashEndsTheOptions)
     EXPECT_EQ(HexBytes(expected), HexBytes(ReadFileBytes(levels.Path("-y.vrk"))));
 }
 
+// No command writes over its input, however the output names it: portals
+// then works in place (and keeps what is not exactly a level), the others
+// refuse with exit 2 and touch nothing.
+TEST_F(VrktoolCli, OutputThatIsTheInputIsNeverWrittenOver)
+{
+    Bytes level = SerializeToBytes(TwoCells());
+    Bytes trailing = level;
+    trailing.push_back(7);
+    std::string vrk = Write("t.vrk", trailing);
+    std::string json = Write("h.json", ReadFileBytes(ExamplePath("hall.json")));
+    const struct {
+        Args args;
+        std::string message;
+    } cases[] = {
+        {{"portals", vrk, "-o", levels.Path("./t.vrk")}, vrk + ": 50 bytes, but its header describes a level of 49"},
+        {{"render", vrk, "-o", levels.Path("./t.vrk")}, levels.Path("./t.vrk") + ": is the input file"},
+        {{"build", json, "-o", json}, json + ": is the input file"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(2, run.exitCode) << c.args[0];
+        EXPECT_EQ(0u, run.err.find(c.message)) << c.args[0] << ": " << run.err;
+    }
+    EXPECT_EQ(HexBytes(trailing), HexBytes(ReadFileBytes(vrk)));
+    EXPECT_EQ(HexBytes(ReadFileBytes(ExamplePath("hall.json"))), HexBytes(ReadFileBytes(json)));
+#ifndef _WIN32
+    std::string link = levels.Path("link.png");
+    ASSERT_EQ(0, symlink(vrk.c_str(), link.c_str()));
+    EXPECT_EQ(2, Run({"render", vrk, "-o", link}).exitCode) << "a link to the input is the input";
+    EXPECT_EQ(HexBytes(trailing), HexBytes(ReadFileBytes(vrk)));
+#endif
+}
+
+// "-" is standard input for every command that reads a file, "-o -"
+// standard output where the output is one file.
+TEST_F(VrktoolCli, DashIsStandardInputAndOutput)
+{
+    Level stale = TwoCells();
+    Bytes level = SerializeToBytes(stale);
+    stale.portalCount = 0;
+    std::string file = Write("stale.vrk", SerializeToBytes(stale));
+    ToolRunOptions piped;
+    piped.inputPath = file;
+    EXPECT_EQ(Run({"info", file}).out, Run({"info", "-"}, piped).out);
+    ToolRun check = Run({"check", "-"}, piped);
+    EXPECT_EQ(1, check.exitCode);
+    EXPECT_EQ(0u, check.out.find("(standard input): stored portals differ")) << check.out;
+    ToolRun rebuilt = Run({"portals", "-"}, piped);
+    EXPECT_EQ(HexBytes(level), HexBytes(Bytes(rebuilt.out.begin(), rebuilt.out.end())));
+    ToolRun built = Run({"build", ExamplePath("hall.json"), "-o", "-"});
+    EXPECT_EQ(0, built.exitCode) << built.err;
+    EXPECT_EQ(HexBytes(ReadFileBytes(ExamplePath("hall.vrk"))), HexBytes(Bytes(built.out.begin(), built.out.end())));
+    std::string png = levels.Path("two.png");
+    ASSERT_EQ(0, Run({"render", file, "-o", png}).exitCode);
+    ToolRun drawn = Run({"render", "-", "-o", "-"}, piped);
+    EXPECT_EQ(0, drawn.exitCode) << drawn.err;
+    EXPECT_TRUE(ReadFileBytes(png) == Bytes(drawn.out.begin(), drawn.out.end())) << "the same PNG bytes";
+}
+
+// A table written by earlier builders, with the one-sided span test, lacks
+// only edges: check passes it with a note. A narrow sector below a wide one
+// that first finds its right-hand neighbour is such a pair.
+TEST_F(VrktoolCli, CheckPassesAOneSidedPortalTableWithANote)
+{
+    Level level = NewLevel();
+    level.sectors[0] = MakeSector(1, 2, 3, 3);  // narrow, below the wide one
+    level.sectors[1] = MakeSector(0, 0, 4, 2);
+    level.sectors[2] = MakeSector(3, 2, 4, 3);
+    level.sectorCount = 3;
+    level.startX = 1;
+    level.startY = 2;
+    BuildOneSidedPortals(&level);
+    ASSERT_EQ(4, level.portalCount);
+    std::string file = Write("old.vrk", SerializeToBytes(level));
+    ToolRun run = Run({"check", file});
+    EXPECT_EQ(0, run.exitCode) << run.out;
+    EXPECT_EQ("", run.out);
+    EXPECT_EQ(file + ": note: the portals follow the one-sided rule of older levels, 4 stored, 6 derived; vrktool "
+                     "portals adds the missing edges\n",
+              run.err);
+    level.portals[3].length = 9;  // neither rule's table
+    run = Run({"check", Write("odd.vrk", SerializeToBytes(level))});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_NE(std::string::npos, run.out.find("stored portals differ")) << run.out;
+}
+
 // Random files of every size: the tool answers each with lines about that
 // file and an exit code of its own, never a crash.
 TEST_F(VrktoolCli, RandomFilesNeverCrashIt)
@@ -519,11 +642,6 @@ TEST_F(VrktoolCli, RandomFilesNeverCrashIt)
     }
 }
 
-std::string ExamplePath(const std::string& name)
-{
-    return NativeProgramPath(std::string(QM_SOURCE_DIR) + "/examples/" + name);
-}
-
 // Each example level is what `build` makes of its JSON source, and what
 // `info --json` prints of it, piped back into `build -`, gives its bytes.
 TEST_F(VrktoolCli, ExamplesAreBuiltFromTheirSourcesAndReadBackThroughStandardInput)
@@ -553,7 +671,7 @@ TEST_F(VrktoolCli, BuildRefusesAnInvalidDocumentAndLeavesTheTargetAlone)
     std::string out = Write("out.vrk", {1, 2, 3});
     std::string bad = Write("bad.json", Bytes{'{', '}'});
     ToolRun run = Run({"build", bad, "-o", out});
-    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ(bad + ": version: missing\n" + bad + ": startX: missing\n" + bad + ": startY: missing\n" + bad +
                   ": sectors: missing\n",
               run.err);
@@ -565,7 +683,7 @@ TEST_F(VrktoolCli, BuildRefusesAnInvalidDocumentAndLeavesTheTargetAlone)
     ToolRunOptions fromPipe = ToolRunOptions();
     fromPipe.inputPath = piped;
     run = Run({"build", "-", "-o", out}, fromPipe);
-    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(2, run.exitCode);
     EXPECT_EQ(0u, run.err.find("(standard input): line 1, column 3: syntax error")) << run.err;
 
     ToolRun missing = Run({"build", levels.Path("missing.json"), "-o", out});
@@ -574,8 +692,9 @@ TEST_F(VrktoolCli, BuildRefusesAnInvalidDocumentAndLeavesTheTargetAlone)
     EXPECT_EQ((std::vector<std::string>{"bad.json", "out.vrk"}), levels.Names()) << "no temporary file is left";
 
     ToolRun unwritable = Run({"build", ExamplePath("hall.json"), "-o", levels.Path("no such folder/x.vrk")});
-    EXPECT_EQ(1, unwritable.exitCode);
-    EXPECT_EQ(levels.Path("no such folder/x.vrk") + ": unable to write level to file\n", unwritable.err);
+    EXPECT_EQ(2, unwritable.exitCode);
+    EXPECT_EQ(0u, unwritable.err.find(levels.Path("no such folder/x.vrk") + ": unable to write level to file: "))
+        << unwritable.err;
 }
 
 // Without portals in the document they are built as the editor builds them,
@@ -598,6 +717,15 @@ TEST_F(VrktoolCli, BuildSaysHowManyEdgesWereLeftOut)
     EXPECT_EQ(source + ": " + std::to_string(leftOut) + " shared edges left out, the portal table holds 512\n",
               run.err);
     EXPECT_TRUE(SerializeToBytes(level) == ReadFileBytes(out)) << "the level with the portals that fit";
+    // Portals that are not those the sectors give are written as given, and said so.
+    json = nlohmann::ordered_json::parse(FormatLevelJson(bare.data(), bare.size(), bare.size()));
+    document = json.dump(2);
+    run = Run({"build", Write("stale.json", Bytes(document.begin(), document.end())), "-o", out});
+    EXPECT_EQ(0, run.exitCode) << run.err;
+    EXPECT_NE(std::string::npos, run.err.find(": the portals given are not those the sectors give (0 given, 1024 "
+                                              "derived); written as given"))
+        << run.err;
+    EXPECT_TRUE(bare == ReadFileBytes(out)) << "the level as given";
 }
 
 namespace {
@@ -636,6 +764,7 @@ TEST_F(VrktoolCli, RenderDrawsTheMapViewWithItsOptions)
         int x, y;
         uint32_t colour;
         const char* what;
+        bool stacked = false;  // drawn from the level of one cell above another
     } cases[] = {
         {{}, 48, 32, 1, 16, 8, 0xFF0000, "left outline of sector 1"},
         {{}, 48, 32, 1, 24, 8, 0x000000, "inside sector 1"},
@@ -648,9 +777,17 @@ TEST_F(VrktoolCli, RenderDrawsTheMapViewWithItsOptions)
         {{"--portals"}, 48, 32, 1, 17, 8, 0x000000, "beside the shared edge"},
         {{"--shade", "floor"}, 48, 32, 1, 24, 8, 0x0A0A0A, "sector 1 shaded by its floor, 10"},
         {{"--shade", "ceiling", "--scale", "2"}, 96, 64, 2, 24, 8, 0xFAFAFA, "sector 1 by its ceiling, 250"},
+        // One cell above the other: both portals of the edge lie along it.
+        {{"--portals"}, 32, 48, 1, 8, 15, 0xFFFF00, "the edge below the upper cell", true},
+        {{"--portals"}, 32, 48, 1, 8, 16, 0xFFFF00, "the edge above the lower cell", true},
+        {{"--portals"}, 32, 48, 1, 0, 24, 0xFF0000, "no stub down the lower cell's side", true},
     };
+    Level stacked = TwoCells();
+    stacked.sectors[1] = MakeSector(0, 1, 1, 2);
+    BuildPortals(&stacked);
+    std::string stackedLevel = Write("stacked.vrk", SerializeToBytes(stacked));
     for (const auto& c : cases) {
-        Args args = {"render", level, "-o", out};
+        Args args = {"render", c.stacked ? stackedLevel : level, "-o", out};
         args.insert(args.end(), c.options.begin(), c.options.end());
         ToolRun run = Run(args);
         ASSERT_EQ(0, run.exitCode) << c.what << ": " << run.err;
@@ -675,7 +812,7 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
     std::string file = Write("cut.vrk", cut);
     std::string out = levels.Path("out.png");
     ToolRun run = Run({"render", file, "-o", out});
-    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(2, run.exitCode) << "a file that is no level is an input the command cannot use";
     EXPECT_EQ(file + ": truncated: 20 bytes, 2 sectors and 2 portals need 49\n", run.err);
     ToolRun check = Run({"check", file});
     EXPECT_EQ(check.out, run.err) << "the same lines as check";
@@ -692,6 +829,11 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
     EXPECT_EQ(file + ": a picture of 1048576 x 32 pixels is larger than vrktool makes (16384 pixels a side, "
                      "67108864 in all); choose a part with --size W H\n",
               run.err);
+    run = Run({"render", file, "-o", out, "--size", "8193", "8193"});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ(file + ": a picture of 8193 x 8193 pixels is larger than vrktool makes (16384 pixels a side, "
+                     "67108864 in all); choose a part with --size W H\n",
+              run.err);
     EXPECT_EQ((std::vector<std::string>{"cut.vrk", "far.vrk"}), levels.Names()) << "no picture, no temporary file";
     EXPECT_EQ(0, Run({"render", file, "-o", out, "--size", "64", "32"}).exitCode) << "a part of it is drawn";
 
@@ -703,8 +845,8 @@ TEST_F(VrktoolCli, RenderRefusesWhatIsNotALevel)
     EXPECT_EQ(file + ": Expected map version 2, file is version 1.\n", run.err);
 
     run = Run({"render", Write("two.vrk", SerializeToBytes(TwoCells())), "-o", levels.Path("no such folder/x.png")});
-    EXPECT_EQ(1, run.exitCode);
-    EXPECT_EQ(levels.Path("no such folder/x.png") + ": unable to write picture to file\n", run.err);
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(0u, run.err.find(levels.Path("no such folder/x.png") + ": unable to write picture to file: ")) << run.err;
 }
 
 namespace {
