@@ -293,8 +293,12 @@ private:
     bool TakeScalar(Json value, bool number)
     {
         TextSpan span = Advance();
-        if (number)  // the parser has read one character past a number
-            span.end = span.start + strspn(text_ + span.start, "0123456789+-.eE");
+        // The parser has read one character past a number, unless the text
+        // ended; the text has no terminator to stop a search.
+        for (size_t i = span.start; number && i < span.end; i++) {
+            if (!strchr("0123456789+-.eE", text_[i]))
+                span.end = i;
+        }
         if (IsNamed())
             spans_[ChildPlace()] = span;
         Store(std::move(value));
