@@ -60,6 +60,8 @@ to_crlf() {
 sed "s/@VERSION@/$version/g" "$here/README.txt" >"$work/README.txt"
 to_crlf "$work/README.txt" "$stage/README.txt"
 to_crlf "$root/LICENSE" "$stage/LICENSE.txt"
+to_crlf "$root/CHANGELOG.md" "$stage/CHANGELOG.txt"
+to_crlf "$here/THIRD-PARTY-NOTICES.txt" "$stage/THIRD-PARTY-NOTICES.txt"
 cp "$root"/examples/*.vrk "$stage/examples/"
 
 # The file list in one fixed order, shared by the zip and the installer.
@@ -71,8 +73,13 @@ find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 zip_name=Quillmarch-$version-win64.zip
 setup_name=Quillmarch-$version-setup.exe
 rm -f "$out/$zip_name" "$out/$setup_name" "$out/SHA256SUMS"
-# -X leaves out Unix owners and extra time stamps, -D folder entries.
-(cd "$stage" && printf '%s\n' "${files[@]}" | zip -q -X -D -9 "$out/$zip_name" -@)
+# The zip unpacks into one folder named for the release. -X leaves out Unix
+# owners and extra time stamps, -D folder entries.
+top=Quillmarch-$version
+rm -rf "$work/zip"
+mkdir -p "$work/zip"
+cp -a "$stage" "$work/zip/$top"
+(cd "$work/zip" && printf "$top/%s\n" "${files[@]}" | zip -q -X -D -9 "$out/$zip_name" -@)
 
 # The installer's File and Delete lines, from the same list.
 nsh=$work/files.nsh
@@ -86,12 +93,19 @@ nsh=$work/files.nsh
       if [ "$dir" = . ]; then echo "  SetOutPath \"\$INSTDIR\""; else echo "  SetOutPath \"\$INSTDIR\\${dir//\//\\}\""; fi
       folder=$dir
     fi
-    echo "  File \"\${STAGE}/$f\""
+    # An example is the user's to change: InstallExample keeps a changed one.
+    case $f in
+      examples/*) echo "  !insertmacro InstallExample \"${f//\//\\}\" \"\${STAGE}/$f\"" ;;
+      *) echo "  File \"\${STAGE}/$f\"" ;;
+    esac
   done
   echo "!macroend"
   echo "!macro UninstallReleaseFiles"
   for f in "${files[@]}"; do
-    echo "  Delete \"\$INSTDIR\\${f//\//\\}\""
+    case $f in
+      examples/*) echo "  !insertmacro UninstallExample \"${f//\//\\}\"" ;;
+      *) echo "  Delete \"\$INSTDIR\\${f//\//\\}\"" ;;
+    esac
   done
   mapfile -t folders < <(for f in "${files[@]}"; do dirname "$f"; done | grep -vx . | sort -u -r)
   for dir in "${folders[@]}"; do

@@ -40,16 +40,21 @@ protected:
 
 TEST_F(ReleaseFiles, PortableZipRunsFromAFolderWithSpaces)
 {
-    std::string unpacked = UnpackedZipFolder();
+    // One folder named for the release holds everything.
+    std::string top = "Quillmarch-" + ProductVersionOf(ToWindowsPath(QM_STAGE_DIR "/Quillmarch.exe"));
+    std::string unpacked = UnpackedZipFolder() + "\\" + top;
     ASSERT_NE(std::string::npos, unpacked.find(' ')) << unpacked;
-    std::vector<std::string> expected = {"LICENSE.txt", "Quillmarch.exe", "README.txt", "vrktool.exe"};
+    std::vector<std::string> expected = {"CHANGELOG.txt", "LICENSE.txt", "Quillmarch.exe",
+                                         "README.txt", "THIRD-PARTY-NOTICES.txt", "vrktool.exe"};
     for (const std::string& name : ExampleNames())
         expected.push_back("examples\\" + name);
     std::sort(expected.begin(), expected.end());
-    ASSERT_EQ(expected, ListTree(unpacked)) << "the files in the zip";
+    for (std::string& name : expected)
+        name = top + "\\" + name;
+    ASSERT_EQ(expected, ListTree(UnpackedZipFolder())) << "the files in the zip";
 
     // Written for Windows: every line ends in CR LF.
-    for (const char* name : {"README.txt", "LICENSE.txt"}) {
+    for (const char* name : {"README.txt", "LICENSE.txt", "CHANGELOG.txt", "THIRD-PARTY-NOTICES.txt"}) {
         std::string text = ReadText(unpacked + "\\" + name);
         size_t lines = std::count(text.begin(), text.end(), '\n');
         size_t crlf = 0;
@@ -89,12 +94,15 @@ TEST_F(ReleaseFiles, PortableZipRunsFromAFolderWithSpaces)
 // that names one must name the same.
 TEST_F(ReleaseFiles, NamesVersionsAndHashesAgree)
 {
-    std::string editor = UnpackedZipFolder() + "\\Quillmarch.exe";
+    std::string editor = ToWindowsPath(QM_STAGE_DIR "/Quillmarch.exe");
     std::string version = ProductVersionOf(editor);
     ASSERT_NE("", version) << "no version block in " << editor;
     EXPECT_EQ(version + ".0", VersionStringOf(editor, "ProductVersion")) << "the editor's ProductVersion";
+    std::string vrktool = UnpackedZipFolder() + "\\Quillmarch-" + version + "\\vrktool.exe";
+    EXPECT_EQ(version, ProductVersionOf(vrktool)) << "vrktool's version block";
+    EXPECT_EQ(version + ".0", VersionStringOf(vrktool, "ProductVersion")) << "vrktool's ProductVersion";
 
-    ToolRun tool = RunTool(UnpackedZipFolder() + "\\vrktool.exe", {"--version"}, scratch);
+    ToolRun tool = RunTool(vrktool, {"--version"}, scratch);
     EXPECT_EQ(0, tool.exitCode) << "vrktool --version";
     EXPECT_EQ("vrktool " + version + "\n", tool.out) << "vrktool --version";
 
@@ -107,6 +115,12 @@ TEST_F(ReleaseFiles, NamesVersionsAndHashesAgree)
     std::string setupPath = DistFolder() + "\\" + setup;
     EXPECT_EQ(version, ProductVersionOf(setupPath)) << "the installer's version block";
     EXPECT_EQ(version, VersionStringOf(setupPath, "ProductVersion")) << "the installer's ProductVersion";
+    // Started by its user as that user: no UAC prompt; drawn sharp at any DPI.
+    std::string manifest = ManifestOf(setupPath);
+    EXPECT_NE(std::string::npos, manifest.find("level=\"asInvoker\"")) << "the installer's manifest:\n"
+                                                                       << manifest;
+    EXPECT_NE(std::string::npos, manifest.find(">true</dpiAware>")) << "the installer's manifest:\n"
+                                                                    << manifest;
 
     bool readZip = false, readSetup = false;
     Bytes zipBytes = ReadFileBytes(DistFolder() + "\\" + zip, &readZip);

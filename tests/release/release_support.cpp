@@ -97,6 +97,11 @@ std::string ReadRegString(HKEY root, const std::string& key, const char* name)
     return value;
 }
 
+bool RegValueExists(HKEY root, const std::string& key, const char* name)
+{
+    return RegGetValueA(root, key.c_str(), name, RRF_RT_ANY, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+}
+
 bool RegKeyExists(HKEY root, const std::string& key)
 {
     HKEY opened;
@@ -210,7 +215,7 @@ int CountOwnProcesses(HANDLE job)
 
 }  // namespace
 
-bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
+bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode, int* leftRunning)
 {
     // An uninstaller runs a copy of itself and leaves at once: the job holds
     // every process started from here, and the run ends when none of them
@@ -232,6 +237,8 @@ bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode)
     DWORD start = GetTickCount();
     bool ended = WaitForSingleObject(info.hProcess, timeoutMs) == WAIT_OBJECT_0;
     GetExitCodeProcess(info.hProcess, exitCode);
+    if (leftRunning)
+        *leftRunning = ended ? CountOwnProcesses(job) : -1;
     while (ended && CountOwnProcesses(job) > 0) {
         if (GetTickCount() - start > timeoutMs)
             ended = false;
@@ -257,12 +264,31 @@ void AddTree(std::vector<std::string>* files, const std::string& folder, const s
 
 }  // namespace
 
+bool FolderExists(const std::string& folder)
+{
+    DWORD attributes = GetFileAttributesA(folder.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 std::vector<std::string> ListTree(const std::string& folder)
 {
     std::vector<std::string> files;
     AddTree(&files, folder, "");
     std::sort(files.begin(), files.end());
     return files;
+}
+
+std::string ManifestOf(const std::string& file)
+{
+    HMODULE module = LoadLibraryExA(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    HRSRC found = module ? FindResourceA(module, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)) : nullptr;
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    std::string text;
+    if (loaded)
+        text.assign(static_cast<const char*>(LockResource(loaded)), SizeofResource(module, found));
+    if (module)
+        FreeLibrary(module);
+    return text;
 }
 
 std::string Missing(const std::set<std::string>& a, const std::set<std::string>& b)

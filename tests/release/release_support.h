@@ -27,6 +27,8 @@ std::string Sha256Of(const Bytes& bytes);
 // A string value ("" for the key's default value), "(missing)" when absent.
 std::string ReadRegString(HKEY root, const std::string& key, const char* name);
 bool RegKeyExists(HKEY root, const std::string& key);
+// True when the value is there, of any type (REG_NONE too).
+bool RegValueExists(HKEY root, const std::string& key, const char* name);
 
 // A shell folder such as CSIDL_PROGRAMS, without a trailing backslash.
 std::string ShellFolder(int csidl);
@@ -40,11 +42,18 @@ std::string ShortcutTarget(const std::string& shortcut);
 std::set<std::string> SnapshotInstallPlaces();
 
 // Runs the command line and waits, up to the time, for it and every process
-// it started to end. False when they did not end in time.
-bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode);
+// it started to end. False when they did not end in time. *leftRunning (when
+// given) counts the processes it started that still ran when it ended.
+bool RunToEnd(const std::string& commandLine, DWORD timeoutMs, DWORD* exitCode,
+              int* leftRunning = nullptr);
+
+bool FolderExists(const std::string& folder);
 
 // Every file below the folder as a relative path ("examples\hall.vrk"), sorted.
 std::vector<std::string> ListTree(const std::string& folder);
+
+// The manifest that Windows reads before it starts the program ("" without one).
+std::string ManifestOf(const std::string& file);
 
 // The lines of a and not of b, one per line, for failure messages.
 std::string Missing(const std::set<std::string>& a, const std::set<std::string>& b);
