@@ -82,7 +82,7 @@ void AnswerSectorProperties(SoakSession* session, HWND dialog, int timesAnswered
 }
 
 // One of the buttons the box has, at random.
-void AnswerMessageBox(SoakSession* session, HWND box)
+int AnswerMessageBox(SoakSession* session, HWND box)
 {
     std::vector<int> buttons;
     for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
@@ -91,6 +91,7 @@ void AnswerMessageBox(SoakSession* session, HWND box)
     int button = buttons.empty() ? IDCANCEL : session->random.Pick(buttons);
     TraceLine(session, "  pressed " + std::to_string(button));
     PressButtonNow(box, button);
+    return button;
 }
 
 }  // namespace
@@ -128,7 +129,10 @@ void AnswerDialog(SoakSession* session, HWND dialog)
         AnswerSectorProperties(session, dialog, times);
     } else {
         session->answers[caption + (text.empty() ? "" : ": " + text)]++;
-        AnswerMessageBox(session, dialog);
+        int button = AnswerMessageBox(session, dialog);
+        if (caption == "Unsaved changes")
+            session->questionAnswer = button;
+        session->writeFailed = session->writeFailed || text == "Unable to write level to file.";
     }
     session->random = eventStream;
 }

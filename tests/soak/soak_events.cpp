@@ -1,5 +1,8 @@
 #include "soak_events.h"
 
+#include <string.h>
+
+#include "level.h"
 #include "soak_dialogs.h"
 #include "soak_files.h"
 
@@ -59,13 +62,44 @@ bool MouseInput(SoakSession* session, Point p, std::initializer_list<DWORD> butt
     if (!BringEditorToFront(session))
         return false;
     MovePointerTo(session->editor.window, p.x, p.y);
+    session->pointer = {p.x, p.y};
+    // The editor reads the move, and the display's reports of the pointer,
+    // before a button: one read late would stretch a sector just begun.
+    if (buttons.size() != 0 && !WaitForInputRead(session))
+        return false;
+    bool released = false;
     for (DWORD button : buttons) {
         if (!SendMouseButton(button))
             return FailSoak(session, "the mouse input could not be sent");
         if (button == MOUSEEVENTF_LEFTDOWN || button == MOUSEEVENTF_LEFTUP)
             session->leftDown = button == MOUSEEVENTF_LEFTDOWN;
+        released = button == MOUSEEVENTF_LEFTUP;
+        if (button == MOUSEEVENTF_LEFTDOWN && session->sectorsAtMost >= 0)
+            session->sectorsAtMost++;  // a press adds at most one
     }
-    return WaitForInputRead(session);
+    if (!WaitForInputRead(session))
+        return false;
+    return !released || !IsWindow(session->editor.window) || !EditorHasCapture(session) ||
+           FailSoak(session, "the release was lost: the editor still holds the mouse");
+}
+
+// A press that took the capture found no sector under it and began one
+// (unless the table was full); the release then shows the modified mark.
+bool CheckSectorAdded(SoakSession* session, bool began)
+{
+    if (!began || session->sectorsAtMost <= 0 || session->sectorsAtMost > MAX_SECTORS ||
+        !IsWindow(session->editor.window))
+        return true;
+    std::string title = GetWindowTitle(session->editor.window);
+    return title.back() == '*' ||
+           FailSoak(session, "a press and release on an empty cell added no sector: the title is \"" + title + "\"");
+}
+
+// A drag lasts from the press to the release: nothing else ends it.
+bool CheckStillDragging(SoakSession* session, bool began)
+{
+    return !began || !IsWindow(session->editor.window) || EditorHasCapture(session) ||
+           FailSoak(session, "the drag ended without a release");
 }
 
 // A hand cannot press a held button or release a free one: the left
@@ -89,22 +123,23 @@ bool Move(SoakSession* session)
     return MouseInput(session, p, {});
 }
 
-// A button still held from a press is let go where the pointer is first.
+// A button still held from a press is let go where the pointer was sent
+// (the system's idea of it may still lag behind).
 bool LetGo(SoakSession* session)
 {
     if (!session->leftDown)
         return true;
-    POINT at = {};
-    GetCursorPos(&at);
-    ScreenToClient(session->editor.window, &at);
-    return MouseInput(session, {at.x, at.y}, {MOUSEEVENTF_LEFTUP});
+    return MouseInput(session, {session->pointer.x, session->pointer.y}, {MOUSEEVENTF_LEFTUP});
 }
 
 bool Click(SoakSession* session)
 {
     Point p = RandomMapPoint(session);
     NoteEvent(session, "click", Describe(p));
-    return LetGo(session) && MouseInput(session, p, {MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP});
+    if (!LetGo(session) || !MouseInput(session, p, {MOUSEEVENTF_LEFTDOWN}))
+        return false;
+    bool began = EditorHasCapture(session);
+    return MouseInput(session, p, {MOUSEEVENTF_LEFTUP}) && CheckSectorAdded(session, began);
 }
 
 bool Drag(SoakSession* session)
@@ -118,10 +153,13 @@ bool Drag(SoakSession* session)
         detail += " " + Describe(path.back());
     }
     NoteEvent(session, "drag", detail);
-    bool ok = LetGo(session) && MouseInput(session, from, {MOUSEEVENTF_LEFTDOWN});
+    if (!LetGo(session) || !MouseInput(session, from, {MOUSEEVENTF_LEFTDOWN}))
+        return false;
+    bool began = EditorHasCapture(session);
     for (const Point& to : path)
-        ok = ok && MouseInput(session, to, {});
-    return ok && MouseInput(session, path.back(), {MOUSEEVENTF_LEFTUP});
+        if (!MouseInput(session, to, {}) || !CheckStillDragging(session, began))
+            return false;
+    return MouseInput(session, path.back(), {MOUSEEVENTF_LEFTUP}) && CheckSectorAdded(session, began);
 }
 
 bool RightClick(SoakSession* session)
@@ -136,7 +174,10 @@ bool RightClick(SoakSession* session)
 // run or opened its dialog, whose own loop reads the input after them.
 bool PressChord(SoakSession* session, const std::vector<WORD>& keys, const char* name)
 {
-    if (!BringEditorToFront(session))
+    // The editor reads what the display reported before the keys (its
+    // idea of which keys are down among it), so that a report read late
+    // cannot let go of a held Alt or Ctrl between the chord's keys.
+    if (!BringEditorToFront(session) || !WaitForInputRead(session))
         return false;
     if (!SendKeys(keys, false) || !SendKeys(keys, true))
         return FailSoak(session, std::string("the keys of ") + name + " could not be pressed");
@@ -152,6 +193,13 @@ struct MenuChoice {
     const char* name;
 };
 
+// Whether a save now must write the level: it has a name and changes.
+bool IsNamedAndModified(SoakSession* session)
+{
+    std::string title = GetWindowTitle(session->editor.window);
+    return !title.empty() && title.back() == '*' && title.find("[Untitled]") == std::string::npos;
+}
+
 bool ChooseFromMenu(SoakSession* session, const MenuChoice& choice)
 {
     NoteEvent(session, "menu command", choice.name);
@@ -159,7 +207,10 @@ bool ChooseFromMenu(SoakSession* session, const MenuChoice& choice)
     // the button as a mouse choice, and whether that comes before the item's
     // key depends on the machine's speed: the button is let go first, so
     // that a seed always chooses the same item.
-    if (!LetGo(session) || !PressChord(session, {VK_MENU, choice.menu}, choice.name))
+    if (!LetGo(session))
+        return false;
+    session->mustSave = strcmp(choice.name, "Save") == 0 && IsNamedAndModified(session);
+    if (!PressChord(session, {VK_MENU, choice.menu}, choice.name))
         return false;
     for (WORD key : choice.keys) {
         if (!IsWindow(session->editor.window) || !PressChord(session, {key}, choice.name))
@@ -197,6 +248,8 @@ bool Accelerator(SoakSession* session)
         {{VK_MENU, VK_SHIFT, VK_OEM_2}, "Alt+?"}};
     const Chord& chord = session->random.Pick(chords);
     NoteEvent(session, "keys", chord.name);
+    // With the button held the editor holds the capture, and accelerators wait.
+    session->mustSave = strcmp(chord.name, "Ctrl+S") == 0 && !session->leftDown && IsNamedAndModified(session);
     return PressChord(session, chord.keys, chord.name);
 }
 
@@ -205,9 +258,14 @@ bool Drop(SoakSession* session)
     std::vector<std::string> paths = PickDropPaths(session);
     Point p = RandomMapPoint(session);
     std::string detail;
-    for (const std::string& path : paths)
-        detail += "\"" + (path.size() > 80 ? path.substr(0, 60) + "...(" + std::to_string(path.size()) + ")" : path) +
+    for (const std::string& path : paths) {
+        // Shortened after the run's folder, whose name differs from run to run.
+        std::string shown = path.compare(0, session->folder.size(), session->folder) == 0
+                                ? "<run>" + path.substr(session->folder.size())
+                                : path;
+        detail += "\"" + (shown.size() > 80 ? shown.substr(0, 60) + "...(" + std::to_string(shown.size()) + ")" : shown) +
                   "\" ";
+    }
     NoteEvent(session, "drop", detail);
     if (!DropFilesOn(&session->editor, paths, p.x, p.y, true))
         return FailSoak(session, "the files could not be dropped");
@@ -237,6 +295,17 @@ const WeightedEvent WEIGHTED_EVENTS[] = {
     {24, PressOrRelease}, {17, Move}, {10, Click}, {8, Drag}, {7, RightClick}, {12, MenuCommand}, {8, Accelerator}, {4, Drop}, {2, Close}, {1, Exit}};
 
 }  // namespace
+
+bool CheckEventEffect(SoakSession* session)
+{
+    if (IsWindow(session->editor.window) && !session->leftDown &&
+        GetWindowTitle(session->editor.window) == "Quillmarch - [Untitled]  ")
+        session->sectorsAtMost = 0;  // a fresh level
+    if (!session->mustSave || session->writeFailed || !IsWindow(session->editor.window))
+        return true;
+    std::string title = GetWindowTitle(session->editor.window);
+    return title.back() != '*' || FailSoak(session, "a save of a named, modified level left the title \"" + title + "\"");
+}
 
 bool RunRandomEvent(SoakSession* session)
 {

@@ -11,4 +11,9 @@
 // did not take it.
 bool RunRandomEvent(SoakSession* session);
 
+// The effects that are certain, once the event's dialogs are settled: a
+// save of a named, modified level leaves the title without its mark, unless
+// the editor said it could not write the file.
+bool CheckEventEffect(SoakSession* session);
+
 #endif

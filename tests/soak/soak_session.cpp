@@ -15,6 +15,9 @@ bool FailSoak(SoakSession* session, const std::string& reason)
 void NoteEvent(SoakSession* session, const std::string& kind, const std::string& detail)
 {
     session->eventKinds[kind]++;
+    // Whatever the editor loads has sectors the soak does not count.
+    if (kind == "start" || kind == "drop" || detail == "Open" || detail == "Ctrl+O")
+        session->sectorsAtMost = -1;
     session->recent.push_back("event " + std::to_string(session->event) + ": " + kind +
                               (detail.empty() ? "" : " " + detail));
     if (session->recent.size() > SOAK_RECENT_EVENTS)
@@ -37,6 +40,9 @@ void BeginEventStream(SoakSession* session)
 {
     session->random = MakeSoakStream(session->seed, session->event, 0);
     session->answersInEvent = 0;
+    session->questionAnswer = 0;
+    session->writeFailed = false;
+    session->mustSave = false;
     session->timesAnswered.clear();
 }
 
@@ -132,9 +138,16 @@ bool CheckEditorAlive(SoakSession* session)
         // The dialogs are settled and the editor has read input from its
         // message loop again, which it does only once the close request has
         // been handled all the way: the window is then gone, or stays.
+        // The window stays only when the editor asked about unsaved changes
+        // and was told to keep them: Yes (whose save may fail or be
+        // cancelled) or Cancel.
         if (IsWindow(session->editor.window)) {
-            session->closeRequested = false;  // cancelled
-            return true;
+            session->closeRequested = false;
+            if (session->questionAnswer == IDYES || session->questionAnswer == IDCANCEL)
+                return true;
+            return FailSoak(session, session->questionAnswer == IDNO
+                                         ? "the editor stayed after the answer No to the unsaved-changes question"
+                                         : "the close request was ignored: no question, and the window stayed");
         }
         if (!WaitForEditorExit(session))
             return false;
@@ -166,6 +179,14 @@ bool CheckEditorAnswers(SoakSession* session)
     // The window is gone: the process must end soon, and CheckEditorAlive
     // then judges whether it was asked to.
     return WaitForEditorExit(session);
+}
+
+bool EditorHasCapture(SoakSession* session)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    DWORD thread = GetWindowThreadProcessId(session->editor.window, nullptr);
+    return thread && GetGUIThreadInfo(thread, &info) && info.hwndCapture == session->editor.window;
 }
 
 void StopSoakEditor(SoakSession* session)

@@ -33,6 +33,11 @@ struct SoakSession {
     InputWatch input;     // tells when the editor has read the input sent so far
     bool closeRequested;  // a close request (Alt+F4) or File, Exit was sent: an exit may follow
     bool leftDown;        // the left mouse button is held
+    POINT pointer;        // where the pointer was last sent, in the window's client coordinates
+    int sectorsAtMost;    // the editor's level has at most this many sectors; -1: not known
+    int questionAnswer;   // in this event: the answer to the unsaved-changes question, 0 when none was asked
+    bool writeFailed;     // in this event: the editor said it could not write the level
+    bool mustSave;        // in this event: a save of a named, modified level was asked for
 
     std::string folder;                         // the run's temp folder
     std::string saves;                          // where the Save dialog is pointed
@@ -87,6 +92,10 @@ bool BringEditorToFront(SoakSession* session);
 // Waits until the editor has read, and handled, all the input sent so far:
 // the marker key goes after it, and the hook tells when it was read.
 bool WaitForInputRead(SoakSession* session);
+
+// Whether the editor holds the mouse capture, as it does from a press on
+// an empty cell until the release.
+bool EditorHasCapture(SoakSession* session);
 
 // Ends the editor at the end of the run.
 void StopSoakEditor(SoakSession* session);

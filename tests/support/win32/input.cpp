@@ -9,6 +9,10 @@
 
 namespace {
 
+// Where MovePointerTo last put the pointer, in the input's absolute units.
+LONG g_pointerX;
+LONG g_pointerY;
+
 INPUT MakeKey(WORD key, bool release)
 {
     INPUT input = {};
@@ -166,6 +170,8 @@ bool MovePointerTo(HWND window, int x, int y)
     input.mi.dx = static_cast<LONG>((expected.x * 65536LL + width - 1) / width);
     input.mi.dy = static_cast<LONG>((expected.y * 65536LL + height - 1) / height);
     input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+    g_pointerX = input.mi.dx;
+    g_pointerY = input.mi.dy;
     // Under Wine the display's own pointer stays where it was unless it is
     // put there too, and a window that appears under it later reports the
     // old place as a move of its own; so the pointer is set, then the move
@@ -189,9 +195,14 @@ bool MovePointerTo(HWND window, int x, int y)
 
 bool SendMouseButton(DWORD buttonFlag)
 {
+    // The button goes down or up where MovePointerTo put the pointer, in
+    // the same input: Wine reports the display's pointer moves as input of
+    // its own, and one it reads late would otherwise move the press.
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dwFlags = buttonFlag;
+    input.mi.dx = g_pointerX;
+    input.mi.dy = g_pointerY;
+    input.mi.dwFlags = buttonFlag | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
     return SendInput(1, &input, sizeof input) == 1;
 }
 

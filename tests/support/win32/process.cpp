@@ -1,6 +1,8 @@
 // Starting, finding and ending the editor process.
 #include "driver.h"
 
+#include <string.h>
+
 #include <vector>
 
 std::string ToWindowsPath(const std::string& path)
@@ -36,6 +38,14 @@ bool LaunchProgram(EditorProcess* editor, const std::string& commandLine, const 
 
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
+    // The program starts on the caller's desktop, where the caller looks
+    // for its windows and types into them.
+    char desktop[256] = "";
+    DWORD size = 0;
+    GetUserObjectInformationA(GetThreadDesktop(GetCurrentThreadId()), UOI_NAME, desktop, sizeof desktop, &size);
+    std::string desktopPath = std::string("WinSta0\\") + desktop;
+    if (desktop[0] && strcmp(desktop, "Default") != 0)
+        startup.lpDesktop = &desktopPath[0];
     PROCESS_INFORMATION info = {};
     // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while its
     // server is busy with other processes; a few more tries get through.
