@@ -505,6 +505,11 @@ void CheckDerivedFields(const Json& document, const Json* sectors, const Json* p
 
 }  // namespace
 
+std::string FormatSectorJson(const Sector& sector)
+{
+    return DumpOneLine(SectorJson(sector));
+}
+
 std::string FormatLevelJson(const unsigned char* bytes, size_t available, uint64_t fileSize)
 {
     LevelImage image;

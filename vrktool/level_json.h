@@ -17,6 +17,10 @@
 // trailing bytes.
 std::string FormatLevelJson(const unsigned char* bytes, size_t available, uint64_t fileSize);
 
+// One sector as the documents show it, on one line:
+// {"left": 0, "top": 0, "right": 1, "bottom": 1, "floorHeight": 128, "ceilingHeight": 132}.
+std::string FormatSectorJson(const Sector& sector);
+
 struct JsonBuild {
     bool portalsGiven;  // the document listed the portals; they are kept as given
     int leftOut;        // shared edges without portals when they were built

@@ -24,6 +24,9 @@ const ToolCommand* const COMMANDS[] = {
     &PORTALS_COMMAND,
     &RENDER_COMMAND,
     &BUILD_COMMAND,
+    &DIFF_COMMAND,
+    &MERGE_COMMAND,
+    &GIT_SETUP_COMMAND,
 };
 
 const char TOOL_FOOTER[] = "- as FILE is standard input, -o - standard output; -- ends the options, so the\n"

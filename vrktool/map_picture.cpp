@@ -55,16 +55,24 @@ void DrawGrid(MapPicture* picture)
         FillBox(picture, 0, y, picture->width, y + 1, MAP_GRID_COLOUR);
 }
 
+// A rectangle given the wrong way round, with its corners put in order, in
+// pixels. False when it has no width or no height.
+bool GetSectorBox(const Sector& s, long* left, long* top, long* right, long* bottom)
+{
+    *left = Min(s.left, s.right) * long(CELL_SIZE);
+    *right = Max(s.left, s.right) * long(CELL_SIZE);
+    *top = Min(s.top, s.bottom) * long(CELL_SIZE);
+    *bottom = Max(s.top, s.bottom) * long(CELL_SIZE);
+    return *left != *right && *top != *bottom;
+}
+
 // A rectangle given the wrong way round is drawn with its corners put in
 // order; one with no width or no height draws nothing. The outline takes
 // the pixels just inside the right and bottom edges, the brush the rest.
 void DrawSector(MapPicture* picture, const Sector& s, uint32_t interior)
 {
-    long left = Min(s.left, s.right) * long(CELL_SIZE);
-    long right = Max(s.left, s.right) * long(CELL_SIZE);
-    long top = Min(s.top, s.bottom) * long(CELL_SIZE);
-    long bottom = Max(s.top, s.bottom) * long(CELL_SIZE);
-    if (left == right || top == bottom)
+    long left, top, right, bottom;
+    if (!GetSectorBox(s, &left, &top, &right, &bottom))
         return;
     FillBox(picture, left, top, right, top + 1, MAP_SECTOR_COLOUR);
     FillBox(picture, left, bottom - 1, right, bottom, MAP_SECTOR_COLOUR);
@@ -136,6 +144,32 @@ void DrawPortalEdges(const Level& level, const Portal* portals, size_t count, Ma
             FillBox(picture, x, y - 1, x + length, y + 1, MAP_PORTAL_COLOUR);
         else
             FillBox(picture, x - 1, y, x + 1, y + length, MAP_PORTAL_COLOUR);
+    }
+}
+
+void MarkSector(const Sector& sector, uint32_t colour, MapPicture* picture)
+{
+    long left, top, right, bottom;
+    if (!GetSectorBox(sector, &left, &top, &right, &bottom))
+        return;
+    for (long inset = 0; inset < 2; inset++) {
+        long l = left + inset, t = top + inset, r = right - inset, b = bottom - inset;
+        FillBox(picture, l, t, r, t + 1, colour);
+        FillBox(picture, l, b - 1, r, b, colour);
+        FillBox(picture, l, t, l + 1, b, colour);
+        FillBox(picture, r - 1, t, r, b, colour);
+    }
+}
+
+void MarkStartCell(unsigned column, unsigned row, uint32_t colour, MapPicture* picture)
+{
+    long left = column * long(CELL_SIZE);
+    long top = row * long(CELL_SIZE);
+    for (int y = 0; y < CELL_SIZE; y++) {
+        for (int x = 0; x < CELL_SIZE; x++) {
+            if (START_DISC[y][x] != '.')
+                FillBox(picture, left + x, top + y, left + x + 1, top + y + 1, colour);
+        }
     }
 }
 

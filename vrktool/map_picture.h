@@ -20,9 +20,9 @@ struct MapPicture {
 };
 
 enum SectorShade {
-    SHADE_NONE,     // black interiors, as the editor draws them
-    SHADE_FLOOR,    // a grey whose level is the floor height
-    SHADE_CEILING   // likewise the ceiling height
+    SHADE_NONE,    // black interiors, as the editor draws them
+    SHADE_FLOOR,   // a grey whose level is the floor height
+    SHADE_CEILING  // likewise the ceiling height
 };
 
 enum : uint32_t {
@@ -33,8 +33,17 @@ enum : uint32_t {
     MAP_PORTAL_COLOUR = 0xFFFF00
 };
 
+// The marks of `render --compare`, each in its own colour.
+enum : uint32_t {
+    COMPARE_ADDED_COLOUR = 0x00FFFF,     // cyan: a sector the new level adds
+    COMPARE_REMOVED_COLOUR = 0xFF00FF,   // magenta: a removed sector, where it was
+    COMPARE_CHANGED_COLOUR = 0xFF8000,   // orange: a sector whose heights changed
+    COMPARE_OLD_START_COLOUR = 0xFFFFFF  // white: the start cell's old place
+};
+
 // The largest picture the tool makes: each side and the whole count.
-enum { MAX_PICTURE_SIDE = 16384, MAX_PICTURE_PIXELS = 1 << 26 };
+enum { MAX_PICTURE_SIDE = 16384,
+       MAX_PICTURE_PIXELS = 1 << 26 };
 
 // The smallest whole number of cells from cell (0, 0) that shows every
 // sector and the start cell, plus one cell on the right and at the bottom,
@@ -48,6 +57,12 @@ void DrawMapView(const Level& level, SectorShade shade, int width, int height, M
 // Draws each portal's edge, two pixels wide over the two outlines that meet
 // there. A portal whose sector or twin is not in the tables is skipped.
 void DrawPortalEdges(const Level& level, const Portal* portals, size_t count, MapPicture* picture);
+
+// Outlines the sector's rectangle two pixels deep, inward, in colour.
+void MarkSector(const Sector& sector, uint32_t colour, MapPicture* picture);
+
+// A disc in colour on the cell, the start disc's shape.
+void MarkStartCell(unsigned column, unsigned row, uint32_t colour, MapPicture* picture);
 
 // Makes each pixel a scale x scale block.
 void ScalePicture(MapPicture* picture, int scale);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "compare_picture.h"
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
@@ -21,6 +22,7 @@ struct RenderArgs {
     long scale = 1;
     bool portals = false;
     std::string shade;
+    std::string compare;  // --compare OLD: the changes since OLD marked
 };
 RenderArgs g_args;  // this run's arguments
 
@@ -47,8 +49,17 @@ void DefineRender(CLI::App* command)
     command->add_option("--shade", g_args.shade, "fill each sector with a grey of its floor or ceiling height")
         ->type_name("floor|ceiling")
         ->check(CLI::IsMember({"floor", "ceiling"}).description(""));
+    command->add_option("--compare", g_args.compare, "mark what changed since the level OLD; - reads standard input")
+        ->type_name("OLD");
     command->footer("The picture is at most " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side and " +
-                    std::to_string(MAX_PICTURE_PIXELS) + " pixels in all, after --scale.\n\n" +
+                    std::to_string(MAX_PICTURE_PIXELS) +
+                    " pixels in all, after --scale.\n"
+                    "--compare OLD marks each change two pixels deep along the sector's edges, over the plain "
+                    "picture, which covers both levels:\n"
+                    "  cyan (0, 255, 255): a sector the level adds\n"
+                    "  magenta (255, 0, 255): a sector it removed, where it was\n"
+                    "  orange (255, 128, 0): a sector whose heights changed\n"
+                    "  white (255, 255, 255): the start cell's old place\n\n" +
                     command->get_footer());
 }
 
@@ -64,37 +75,55 @@ void KeepWarning(const char* text)
     g_warnings.push_back(text);
 }
 
-int RunRender()
+// Reads and parses a level to draw. Returns TOOL_DONE, or TOOL_FAILED after
+// saying why: what the editor cannot open gets `check`'s lines. The
+// reader's warnings on a level it opens are shown.
+int LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
 {
-    const char* name = ShownName(g_args.path);
-    if (IsOutputTheInput(g_args.path, g_args.out))
-        return RefuseOutputOverInput(g_args.out);
-    LevelFileBytes file;
-    if (!ReadLevelFile(g_args.path, &file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", name, file.info.reason.c_str());
+    const char* name = ShownName(path);
+    if (!ReadLevelFile(path, file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", name, file->info.reason.c_str());
         return TOOL_FAILED;
     }
-    const std::vector<unsigned char>& bytes = file.bytes;
-
-    // What the editor can open is drawn; what it refuses is described as
-    // `check` describes it.
-    static Level level;  // the one level this run draws
-    level = NewLevel();
+    const std::vector<unsigned char>& bytes = file->bytes;
+    *level = NewLevel();
     g_warnings.clear();
     SetLevelWarningHook(KeepWarning);
-    int parsed = ParseLevel(&level, bytes.data(), bytes.size());
+    int parsed = ParseLevel(level, bytes.data(), bytes.size());
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
-        CheckLevelFile(bytes.data(), bytes.size(), file.info.size, PrintRefusal, const_cast<char*>(name));
+        CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, const_cast<char*>(name));
         return TOOL_FAILED;
     }
     for (const std::string& warning : g_warnings)
         fprintf(stderr, "%s: %s\n", name, warning.c_str());
+    return TOOL_DONE;
+}
+
+int RunRender()
+{
+    const char* name = ShownName(g_args.path);
+    bool compare = !g_args.compare.empty();
+    if (IsOutputTheInput(g_args.path, g_args.out) || (compare && IsOutputTheInput(g_args.compare, g_args.out)))
+        return RefuseOutputOverInput(g_args.out);
+    // What the editor can open is drawn; what it refuses is described as
+    // `check` describes it. Large tables: the level and the one it is
+    // compared with.
+    static Level level, before;
+    LevelFileBytes file, beforeFile;
+    int loaded = LoadLevelToDraw(g_args.path, &file, &level);
+    if (loaded == TOOL_DONE && compare)
+        loaded = LoadLevelToDraw(g_args.compare, &beforeFile, &before);
+    if (loaded != TOOL_DONE)
+        return loaded;
+    const std::vector<unsigned char>& bytes = file.bytes;
 
     long width = 0, height = 0;
     if (g_args.size.size() == 2) {
         width = g_args.size[0];
         height = g_args.size[1];
+    } else if (compare) {
+        GetCompareSize(before, level, &width, &height);
     } else {
         GetDefaultPictureSize(level, &width, &height);
     }
@@ -110,6 +139,8 @@ int RunRender()
                                                                                           : SHADE_NONE;
     MapPicture picture;
     DrawMapView(level, shade, static_cast<int>(width), static_cast<int>(height), &picture);
+    if (compare)
+        MarkLevelChanges(before, level, &picture);
     if (g_args.portals) {
         LevelImage image;
         ReadLevelImage(bytes.data(), bytes.size(), file.info.size, &image);

@@ -35,6 +35,9 @@ extern const ToolCommand CHECK_COMMAND;
 extern const ToolCommand PORTALS_COMMAND;
 extern const ToolCommand RENDER_COMMAND;
 extern const ToolCommand BUILD_COMMAND;
+extern const ToolCommand DIFF_COMMAND;
+extern const ToolCommand MERGE_COMMAND;
+extern const ToolCommand GIT_SETUP_COMMAND;
 
 // The name that stands for standard input as a file, and for standard
 // output as -o's target.
@@ -85,5 +88,12 @@ int LoadToolLevel(const LevelFileBytes& file, const std::string& path, Level* le
 // Saves a level whose portals were just built, saying first how many
 // shared edges from source did not fit the table. Returns the exit code.
 int SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out);
+
+// Loads a level file as the editor opens it, with the portal records the
+// file stores (as many as the table holds) in its portal table, for the
+// commands that compare levels. When the file cannot be read or the reader
+// refuses it, says so on stderr and returns false; an old version loads
+// without a word, since the comparison names it.
+bool LoadStoredLevel(const std::string& path, Level* level);
 
 #endif

@@ -15,6 +15,7 @@
 
 #include "level.h"
 #include "level_bytes.h"
+#include "level_diff.h"
 #include "level_file.h"
 #include "level_json.h"
 #include "level_test_support.h"
@@ -104,6 +105,14 @@ TEST_F(VrktoolCli, BadArgumentsAreNamedAndExitTwo)
         {{"render", file, "-o", "x.png", "--portals", "--portals"}, "render: --portals"},
         {{"build", file}, "build: -o is required"},
         {{"build", file, file, "-o", "x.vrk"}, "not expected: " + file},
+        {{"diff", file}, "diff: FILE: At least 2 required"},
+        {{"diff", file, file, file}, "diff: FILE: requires 2 (OLD NEW) or git's 7"},
+        {{"diff", file, file, "--yaml"}, "not expected: --yaml"},
+        {{"merge", file, file, file}, "merge: -o is required"},
+        {{"merge", file, file, "-o", "x.vrk"}, "merge: BASE OURS THEIRS: At least 3 required"},
+        {{"merge", file, file, file, "-o", "x.vrk", "--name"}, "merge: --name"},
+        {{"render", file, "-o", "x.png", "--compare"}, "render: --compare"},
+        {{"git-setup", "now"}, "not expected: now"},
     };
     for (const auto& c : cases) {
         std::string shown;
@@ -126,6 +135,8 @@ TEST_F(VrktoolCli, BadArgumentsAreNamedAndExitTwo)
         {{"render", "--help"}, "each side 1 to 16384"},
         {{"render", "--help"}, "67108864 pixels in all"},
         {{"build", "--help"}, "- reads standard input"},
+        {{"render", "--help"}, "--compare OLD"},
+        {{"render", "--help"}, "orange (255, 128, 0): a sector whose heights changed"},
     };
     for (const auto& h : helps) {
         ToolRun help = Run(h.args);
@@ -719,6 +730,13 @@ TEST_F(VrktoolCli, BuildSaysHowManyEdgesWereLeftOut)
 
 namespace {
 
+Sector WithHeights(Sector s, int floor, int ceiling)
+{
+    s.floorHeight = static_cast<uint8_t>(floor);
+    s.ceilingHeight = static_cast<uint8_t>(ceiling);
+    return s;
+}
+
 std::string DescribePixel(uint32_t p)
 {
     return "(" + std::to_string(p >> 16) + ", " + std::to_string((p >> 8) & 0xFF) + ", " + std::to_string(p & 0xFF) +
@@ -857,4 +875,250 @@ TEST_F(VrktoolCli, NamesOutsideTheCodePageNameTheirOwnFiles)
     for (const char* extension : {".vrk", ".json", ".png"})
         EXPECT_EQ(HexBytes(neighbour), HexBytes(ReadFileBytes(levels.Path(std::string("Niva") + extension))))
             << "Niva" << extension;
+}
+
+namespace {
+
+const Sector HALL = MakeSector(0, 0, 8, 6, 0, 96);
+const Sector EAST = MakeSector(8, 1, 12, 5, 8, 80);
+const Sector SOUTH = MakeSector(2, 6, 6, 10, 16, 96);
+
+// A level with its portals as the editor builds them.
+Level MakeBuiltLevel(const std::vector<Sector>& sectors, int startX = 2, int startY = 2, int version = 2)
+{
+    Level level = NewLevel();
+    for (const Sector& s : sectors)
+        level.sectors[level.sectorCount++] = s;
+    level.startX = static_cast<uint16_t>(startX);
+    level.startY = static_cast<uint16_t>(startY);
+    level.version = static_cast<uint8_t>(version);
+    BuildPortals(&level);
+    return level;
+}
+
+}  // namespace
+
+TEST_F(VrktoolCli, DiffNamesEachChange)
+{
+    Level before = MakeBuiltLevel({HALL, EAST, SOUTH});
+    Level after = MakeBuiltLevel({WithHeights(SOUTH, 4, 96), HALL, MakeSector(12, 0, 14, 2)}, 3, 3, 1);
+    std::string a = Write("before.vrk", SerializeToBytes(before)), b = Write("after.vrk", SerializeToBytes(after));
+    std::string hall = Write("hall.vrk", SerializeToBytes(MakeBuiltLevel({HALL, SOUTH})));
+    std::string sectorJson = "{\"left\": 12, \"top\": 0, \"right\": 14, \"bottom\": 2, \"floorHeight\": 128, "
+                             "\"ceilingHeight\": 132}";
+    const struct {
+        Args args;
+        int exitCode;
+        std::string out;
+    } cases[] = {
+        {{"diff", a, b}, 1, "version 2 -> 1\n"
+                            "start 2 2 -> 3 3\n"
+                            "removed sector 1: left 8 top 1 right 12 bottom 5 floorHeight 8 ceilingHeight 80\n"
+                            "added sector 2: left 12 top 0 right 14 bottom 2 floorHeight 128 ceilingHeight 132\n"
+                            "changed sector 0: left 2 top 6 right 6 bottom 10 floorHeight 16 -> 4 ceilingHeight 96\n"
+                            "order of sectors changed\n"
+                            "stored portals changed: 4 -> 2\n"},
+        {{"diff", "--json", a, b}, 1, "{\n  \"added\": [\n    " + sectorJson + "\n  ],\n"
+                                                                               "  \"removed\": [\n    {\"left\": 8, \"top\": 1, \"right\": 12, \"bottom\": 5, \"floorHeight\": 8, "
+                                                                               "\"ceilingHeight\": 80}\n  ],\n"
+                                                                               "  \"changed\": [\n    {\"before\": {\"left\": 2, \"top\": 6, \"right\": 6, \"bottom\": 10, "
+                                                                               "\"floorHeight\": 16, \"ceilingHeight\": 96}, \"after\": {\"left\": 2, \"top\": 6, \"right\": 6, "
+                                                                               "\"bottom\": 10, \"floorHeight\": 4, \"ceilingHeight\": 96}}\n  ],\n"
+                                                                               "  \"start\": {\"before\": [2, 2], \"after\": [3, 3]},\n  \"version\": [2, 1],\n"
+                                                                               "  \"reordered\": true,\n  \"portals\": [4, 2]\n}\n"},
+        {{"diff", b, b}, 0, ""},
+        {{"diff", b, "--json", b}, 0, "{\n  \"added\": [],\n  \"removed\": [],\n  \"changed\": [],\n  \"start\": null,\n  \"version\": null,\n"
+                                      "  \"reordered\": false,\n  \"portals\": null\n}\n"},
+        // git's external diff of an added file: the old side is no file at all.
+        {{"diff", "hall.vrk", "/dev/null", ".", ".", hall, "0123abc", "100644"}, 0, "diff --vrk a/hall.vrk b/hall.vrk\n"
+                                                                                    "start 0 0 -> 2 2\n"
+                                                                                    "added sector 0: left 0 top 0 right 8 bottom 6 floorHeight 0 ceilingHeight 96\n"
+                                                                                    "added sector 1: left 2 top 6 right 6 bottom 10 floorHeight 16 ceilingHeight 96\n"
+                                                                                    "stored portals changed: 0 -> 2\n"},
+    };
+    for (const auto& c : cases) {
+        ToolRun run = Run(c.args);
+        EXPECT_EQ(c.exitCode, run.exitCode) << c.args[1] << ": " << run.err;
+        EXPECT_EQ(c.out, run.out) << c.args[1];
+        EXPECT_EQ("", run.err);
+    }
+    Bytes many = SerializeToBytes(before);
+    many[6] = 0x10;
+    std::string refused = Write("many.vrk", many);
+    ToolRun run = Run({"diff", a, refused});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(refused + ": cannot be loaded: Map contains too many sectors.\n", run.err);
+    run = Run({"diff", levels.Path("missing.vrk"), a});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ(0u, run.err.find(levels.Path("missing.vrk") + ": cannot be read: ")) << run.err;
+}
+
+namespace {
+
+// A random level: count sectors that never intersect, in the columns from
+// column on, 16 wide, start in the first sector.
+void AddRandomSectors(std::mt19937& random, int column, int count, Level* level)
+{
+    for (int tries = 0; count > 0 && tries < 400; tries++) {
+        int left = column + static_cast<int>(random() % 14), top = static_cast<int>(random() % 30);
+        Sector s = MakeSector(left, top, left + 1 + static_cast<int>(random() % 3), top + 1 + random() % 4,
+                              random() % 120, 120 + random() % 100);
+        bool free = true;
+        for (int i = 0; i < level->sectorCount; i++) {
+            const Sector& o = level->sectors[i];
+            free = free && (s.right <= o.left || o.right <= s.left || s.bottom <= o.top || o.bottom <= s.top);
+        }
+        if (free) {
+            level->sectors[level->sectorCount++] = s;
+            count--;
+        }
+    }
+}
+
+// Base's slots whose parity is `parity` (2: every slot) removed or given new
+// heights at random, but slot 0, where the start is, never removed; then
+// additions in the columns from `column` on; with `header`, perhaps a new
+// version, a moved start and two slots swapped.
+Level EditLevel(std::mt19937& random, const Level& base, int parity, int column, bool header)
+{
+    Level level = NewLevel();
+    level.version = base.version;
+    level.startX = base.startX;
+    level.startY = base.startY;
+    for (int i = 0; i < base.sectorCount; i++) {
+        Sector s = base.sectors[i];
+        int fate = (parity == 2 || i % 2 == parity) ? static_cast<int>(random() % 4) : 3;
+        if (fate == 0 && i > 0)
+            continue;
+        if (fate == 1)
+            s.floorHeight = static_cast<uint8_t>(s.floorHeight + 1 + random() % 50);
+        level.sectors[level.sectorCount++] = s;
+    }
+    AddRandomSectors(random, column, static_cast<int>(random() % 4), &level);
+    if (header && random() % 3 == 0)
+        level.version = static_cast<uint8_t>(random() % 4);
+    if (header && random() % 3 == 0)
+        level.startX = level.sectors[level.sectorCount - 1].left;
+    if (header && random() % 3 == 0)
+        std::swap(level.sectors[0], level.sectors[level.sectorCount - 1]);
+    BuildPortals(&level);
+    return level;
+}
+
+}  // namespace
+
+// Random levels through the tool: when one side changed nothing or both
+// made the same level, the merge is that level byte for byte; changes to
+// different sectors merge cleanly in base's order, then ours' additions,
+// then theirs'; and diff prints what the library formats.
+TEST_F(VrktoolCli, MergeAndDiffOnRandomLevels)
+{
+    static Level base, x, ours, theirs, expected;
+    for (unsigned seed = 1; seed <= 10; seed++) {
+        std::mt19937 random(seed);
+        base = NewLevel();
+        AddRandomSectors(random, 0, 1 + static_cast<int>(random() % 12), &base);
+        base.startX = base.sectors[0].left;
+        base.startY = base.sectors[0].top;
+        BuildPortals(&base);
+        x = EditLevel(random, base, 2, 16, true);
+        ours = EditLevel(random, base, 0, 32, false);
+        theirs = EditLevel(random, base, 1, 48, false);
+        expected = NewLevel();
+        for (int i = 0, o = 0, t = 0; i < base.sectorCount; i++) {
+            bool inOurs = o < ours.sectorCount && SameRectangle(ours.sectors[o], base.sectors[i]);
+            bool inTheirs = t < theirs.sectorCount && SameRectangle(theirs.sectors[t], base.sectors[i]);
+            if (inOurs && inTheirs)
+                expected.sectors[expected.sectorCount++] = i % 2 ? theirs.sectors[t] : ours.sectors[o];
+            o += inOurs;
+            t += inTheirs;
+        }
+        for (const Level* side : {&ours, &theirs}) {
+            for (int j = 0; j < side->sectorCount; j++) {
+                if (side->sectors[j].left >= 16)
+                    expected.sectors[expected.sectorCount++] = side->sectors[j];
+            }
+        }
+        expected.startX = base.startX;
+        expected.startY = base.startY;
+        BuildPortals(&expected);
+
+        std::string b = Write("base.vrk", SerializeToBytes(base)), xf = Write("x.vrk", SerializeToBytes(x));
+        std::string o = Write("ours.vrk", SerializeToBytes(ours)), t = Write("theirs.vrk", SerializeToBytes(theirs));
+        std::string out = levels.Path("out.vrk");
+        const struct {
+            std::string ours, theirs;
+            const Level& merged;
+        } merges[] = {{xf, b, x}, {b, xf, x}, {xf, xf, x}, {o, t, expected}};
+        for (const auto& m : merges) {
+            ToolRun run = Run({"merge", b, m.ours, m.theirs, "-o", out});
+            EXPECT_EQ(0, run.exitCode) << "seed " << seed << ": " << run.err;
+            EXPECT_EQ(HexBytes(SerializeToBytes(m.merged)), HexBytes(ReadFileBytes(out)))
+                << "seed " << seed << ": merge base " << m.ours << " " << m.theirs;
+        }
+        LevelDiff diff = DiffLevels(base, x);
+        ToolRun run = Run({"diff", b, xf});
+        EXPECT_EQ(LevelsDiffer(diff) ? 1 : 0, run.exitCode) << "seed " << seed;
+        EXPECT_EQ(FormatLevelDiff(base, x, diff), run.out) << "seed " << seed;
+        run = Run({"diff", "--json", b, xf});
+        EXPECT_EQ(FormatLevelDiffJson(base, x, diff), run.out) << "seed " << seed;
+        EXPECT_NO_THROW(nlohmann::json::parse(run.out)) << run.out;
+    }
+}
+
+// Conflicts: exit 1, each named on stderr, and OUT a level with ours' side.
+// An input that cannot be loaded: exit 2 and OUT as it was.
+TEST_F(VrktoolCli, MergeNamesConflictsAndLeavesOutAloneWhenAnInputIsMissing)
+{
+    std::string base = Write("base.vrk", SerializeToBytes(MakeBuiltLevel({HALL, SOUTH})));
+    std::string ours = Write("ours.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 4, 96)})));
+    std::string theirs = Write("theirs.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 24, 96), EAST})));
+    std::string out = Write("out.vrk", {1, 2, 3});
+    ToolRun run = Run({"merge", base, ours, theirs, "-o", out, "--name", "levels/hall.vrk"});
+    EXPECT_EQ(1, run.exitCode);
+    EXPECT_EQ("levels/hall.vrk: conflict: sector left 2 top 6 right 6 bottom 10 changed on both sides: base "
+              "floorHeight 16 ceilingHeight 96, ours floorHeight 4 ceilingHeight 96, theirs floorHeight 24 "
+              "ceilingHeight 96; ours kept\n"
+              "levels/hall.vrk: 1 conflict: the merged level keeps ours' side of each; redo theirs' by hand\n",
+              run.err);
+    Bytes merged = SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 4, 96), EAST}));
+    EXPECT_EQ(HexBytes(merged), HexBytes(ReadFileBytes(out)));
+
+    ToolRun missing = Run({"merge", base, levels.Path("missing.vrk"), theirs, "-o", out});
+    EXPECT_EQ(2, missing.exitCode);
+    EXPECT_EQ(0u, missing.err.find(levels.Path("missing.vrk") + ": cannot be read: ")) << missing.err;
+    EXPECT_EQ(HexBytes(merged), HexBytes(ReadFileBytes(out))) << "OUT must be left as it was";
+    EXPECT_EQ((std::vector<std::string>{"base.vrk", "ours.vrk", "out.vrk", "theirs.vrk"}), levels.Names());
+}
+
+// The new level's picture with the changes marked; every other pixel is the
+// plain picture's, and the picture covers the old level too.
+TEST_F(VrktoolCli, RenderCompareMarksTheChanges)
+{
+    std::string before = Write("before.vrk", SerializeToBytes(MakeBuiltLevel({HALL, EAST, SOUTH}, 1, 1)));
+    std::string after = Write("after.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 4, 96),
+                                                                            MakeSector(0, 6, 2, 8)})));
+    std::string marked = levels.Path("marked.png"), plain = levels.Path("plain.png");
+    ASSERT_EQ(0, Run({"render", after, "-o", marked, "--compare", before}).exitCode);
+    ASSERT_EQ(0, Run({"render", after, "-o", plain, "--size", "208", "176"}).exitCode);
+    PngPicture m, p;
+    ASSERT_TRUE(ReadPngFile(marked, &m) && ReadPngFile(plain, &p));
+    EXPECT_EQ(208, m.width) << "one cell past the removed room at column 12";
+    EXPECT_EQ(176, m.height);
+    ExpectPixel(m, 8 * 16 + 1, 3 * 16, 0xFF00FF, "the removed room's left edge, one pixel in");
+    ExpectPixel(m, 3 * 16, 10 * 16 - 2, 0xFF8000, "the changed room's bottom edge, one pixel in");
+    ExpectPixel(m, 1, 7 * 16, 0x00FFFF, "the added room's left edge");
+    ExpectPixel(m, 24, 24, 0xFFFFFF, "the old start cell's middle");
+    ExpectPixel(m, 40, 40, 0x00FF00, "the new start cell's middle");
+    ASSERT_EQ(p.pixels.size(), m.pixels.size());
+    size_t differing = 0;
+    for (size_t i = 0; i < m.pixels.size(); i++) {
+        uint32_t c = m.pixels[i];
+        if (c == p.pixels[i])
+            continue;
+        differing++;
+        EXPECT_TRUE(c == 0xFF00FF || c == 0xFF8000 || c == 0x00FFFF || c == 0xFFFFFF)
+            << "pixel " << i % m.width << ", " << i / m.width << ": " << DescribePixel(c);
+    }
+    EXPECT_GT(differing, 0u);
 }

@@ -1,0 +1,110 @@
+#!/bin/bash
+# Levels in git, with a real git in new repositories: the walk-through of
+# docs/level-repositories.md run block by block, the README's "Levels in
+# git" steps followed with two branches that each add a room, the hook's
+# refusal of staged content, a foreign hook kept, and git-setup run twice.
+#   level_repository_test.sh VRKTOOL SOURCE_DIR
+set -u
+tool=$1
+source=$2
+work=$(mktemp -d)
+trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+export PATH="$(dirname "$tool"):$PATH" HOME="$work" GIT_CONFIG_NOSYSTEM=1
+export GIT_AUTHOR_NAME=Designer GIT_AUTHOR_EMAIL=designer@example.com
+export GIT_COMMITTER_NAME=Designer GIT_COMMITTER_EMAIL=designer@example.com
+failures=0
+fail() { echo "FAIL: $*" >&2; failures=$((failures + 1)); }
+expect_in() { grep -qF -- "$2" "$1" || fail "$3: expected \"$2\" in: $(cat "$1")"; }
+
+# Runs each ```sh block of FILE's lines from the heading START to the next
+# heading of its level in folder REPO, one bash -e each, in order; a block
+# marked exit=1 must end with 1. Block N's output is left in REPO.N.out.
+run_blocks() {
+    local file=$1 start=$2 repo=$3 blocks=$work/blocks.$RANDOM
+    mkdir -p "$blocks" "$repo"
+    awk -v start="$start" -v dir="$blocks" '
+        $0 == start { inside = 1; depth = index($0, " "); next }
+        inside && /^#+ / && index($0, " ") <= depth { inside = 0 }
+        inside && /^```sh/ { n++; file = sprintf("%s/%02d.%d", dir, n, $0 ~ /exit=1/); printf "" > file; block = 1; next }
+        block && /^```/ { block = 0; next }
+        block { print > file }' "$file"
+    local block
+    for block in "$blocks"/*; do
+        local n=${block##*/} expected=${block##*.}
+        (cd "$repo" && bash -e "$block") >"$repo.${n%.*}.out" 2>&1
+        local status=$?
+        [ "$status" -eq "$expected" ] || fail "$file, block ${n%.*}: exit $status, expected $expected: $(cat "$repo.${n%.*}.out")"
+    done
+    [ -n "$(ls "$blocks")" ] || fail "$file: no blocks under $start"
+}
+
+# The sectors of a level at a revision, as info prints them.
+sectors_at() { git -C "$1" show "$2:hall.vrk" >"$work/at.vrk" && vrktool info "$work/at.vrk" | grep '^sector '; }
+
+HALL='{"left": 0, "top": 0, "right": 8, "bottom": 6, "floorHeight": 0, "ceilingHeight": 96}'
+EAST='{"left": 8, "top": 1, "right": 12, "bottom": 5, "floorHeight": 8, "ceilingHeight": 80}'
+SOUTH='{"left": 2, "top": 6, "right": 6, "bottom": 10, "floorHeight": 16, "ceilingHeight": 96}'
+# save REPO SECTOR...: hall.vrk with these sectors, start in the hall.
+save() {
+    local repo=$1 sectors=$2
+    shift 2
+    for s in "$@"; do sectors="$sectors, $s"; done
+    echo "{\"version\": 2, \"startX\": 2, \"startY\": 2, \"sectors\": [$sectors]}" >"$work/level.json"
+    vrktool build "$work/level.json" -o "$repo/hall.vrk"
+}
+
+# The page, as written.
+doc=$work/doc
+run_blocks "$source/docs/level-repositories.md" "# Levels in a git repository" "$doc"
+expect_in "$doc.04.out" "+sector 1: left 2 top 6 right 6 bottom 10 floorHeight 16 ceilingHeight 96" "textconv in git log -p"
+sectors_at "$doc" main >"$work/main.txt"
+expect_in "$work/main.txt" "left 8 top 1 right 12 bottom 5" "Alice's room on main"
+expect_in "$work/main.txt" "left 2 top 6 right 6 bottom 10" "Bob's room on main"
+conflict="hall.vrk: conflict: sector left 2 top 6 right 6 bottom 10 changed on both sides: base floorHeight 16 ceilingHeight 96, ours floorHeight 4 ceilingHeight 96, theirs floorHeight 24 ceilingHeight 96; ours kept"
+expect_in "$doc.07.out" "$conflict" "the merge driver's conflict"
+expect_in "$doc.07.out" "CONFLICT (content): Merge conflict in hall.vrk" "git stops"
+expect_in "$doc.10.out" "$conflict" "vrktool merge by hand"
+sectors_at "$doc" dave >"$work/dave.txt"
+expect_in "$work/dave.txt" "left 2 top 6 right 6 bottom 10 floorHeight 4" "ours' side kept in the merged level"
+expect_in "$doc.12.out" "changed sector 2: left 2 top 6 right 6 bottom 10 floorHeight 16 -> 4 ceilingHeight 96" "diff"
+expect_in "$doc.14.out" "diff --vrk a/hall.vrk b/hall.vrk" "diff as git's external diff"
+[ -s "$doc/review/hall.png" ] || fail "CI: no review/hall.png"
+
+# The README's steps in a new repository, then two branches that each add a room.
+readme=$work/readme
+git init -q -b main "$readme"
+run_blocks "$source/README.md" "### Levels in git" "$readme"
+save "$readme" "$HALL" && git -C "$readme" add -A && git -C "$readme" commit -q -m hall
+git -C "$readme" checkout -q -b east && save "$readme" "$HALL" "$EAST" && git -C "$readme" commit -q -a -m east
+git -C "$readme" checkout -q -b south main && save "$readme" "$HALL" "$SOUTH" && git -C "$readme" commit -q -a -m south
+git -C "$readme" checkout -q main && git -C "$readme" merge -q east
+git -C "$readme" merge -q --no-edit south >"$work/merge.out" 2>&1 || fail "README: the merge of two rooms stopped: $(cat "$work/merge.out")"
+sectors_at "$readme" HEAD >"$work/readme.txt"
+[ "$(wc -l <"$work/readme.txt")" -eq 3 ] || fail "README: the merged level: $(cat "$work/readme.txt")"
+vrktool check "$readme/hall.vrk" || fail "README: the merged level has problems"
+
+# The hook checks what the commit takes: a broken staged level is refused
+# even when the work tree holds a good one again.
+head=$(git -C "$readme" rev-parse HEAD)
+cp "$readme/hall.vrk" "$work/good.vrk"
+printf 'x' >>"$readme/hall.vrk"
+git -C "$readme" add hall.vrk
+cp "$work/good.vrk" "$readme/hall.vrk"
+git -C "$readme" commit -q -m broken >"$work/hook.out" 2>&1 && fail "the hook let a broken staged level through"
+expect_in "$work/hook.out" "hall.vrk: 1 trailing byte after the portals" "the hook's refusal"
+[ "$(git -C "$readme" rev-parse HEAD)" = "$head" ] || fail "a refused commit was made"
+
+# A hook of someone else's is kept; a second run changes nothing.
+other=$work/other
+git init -q "$other" && printf '#!/bin/sh\nexit 0\n' >"$other/.git/hooks/pre-commit"
+(cd "$other" && vrktool git-setup) >"$work/setup.out" 2>&1 || fail "git-setup: $(cat "$work/setup.out")"
+expect_in "$work/setup.out" "pre-commit: not made by vrktool, left as it is" "a foreign hook"
+[ "$(cat "$other/.git/hooks/pre-commit")" = "$(printf '#!/bin/sh\nexit 0')" ] || fail "the foreign hook was changed"
+snapshot() { (cd "$other" && cat .gitattributes .git/config .git/hooks/pre-commit .git/hooks/vrktool-pre-commit) | md5sum; }
+before=$(snapshot)
+(cd "$other" && vrktool git-setup) >/dev/null 2>&1 || fail "git-setup a second time"
+[ "$(snapshot)" = "$before" ] || fail "git-setup a second time changed something"
+[ "$(grep -c 'merge=vrk' "$other/.gitattributes")" -eq 1 ] || fail "the attributes line twice"
+
+[ "$failures" -eq 0 ] && echo "all checks passed"
+exit $((failures > 0))

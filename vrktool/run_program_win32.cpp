@@ -1,0 +1,137 @@
+#include "run_program.h"
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+namespace {
+
+// UTF-8 to UTF-16 and back, refusing what does not convert rather than
+// putting another character in its place.
+bool WidenText(const std::string& text, std::wstring* wide)
+{
+    wide->clear();
+    if (text.empty())
+        return true;
+    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
+                                     nullptr, 0);
+    if (length <= 0)
+        return false;
+    wide->resize(static_cast<size_t>(length));
+    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), &(*wide)[0],
+                               length) == length;
+}
+
+std::string NarrowText(const wchar_t* wide, int length)
+{
+    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return "";
+    std::string text(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, &text[0], size, nullptr, nullptr);
+    return text;
+}
+
+// One argument as the C runtime splits a command line: in quotes, with
+// backslashes doubled only where a quote follows them.
+void AppendArgument(const std::wstring& arg, std::wstring* line)
+{
+    if (!line->empty())
+        *line += L' ';
+    *line += L'"';
+    size_t backslashes = 0;
+    for (wchar_t c : arg) {
+        if (c == L'\\') {
+            backslashes++;
+            continue;
+        }
+        if (c == L'"')
+            line->append(backslashes * 2 + 1, L'\\');
+        else
+            line->append(backslashes, L'\\');
+        backslashes = 0;
+        *line += c;
+    }
+    line->append(backslashes * 2, L'\\');
+    *line += L'"';
+}
+
+}  // namespace
+
+int RunProgram(const std::vector<std::string>& args, std::string* output)
+{
+    output->clear();
+    std::wstring line;
+    for (const std::string& arg : args) {
+        std::wstring wide;
+        if (!WidenText(arg, &wide))
+            return -1;
+        AppendArgument(wide, &line);
+    }
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE readEnd, writeEnd;
+    if (args.empty() || !CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+        return -1;
+    SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = GetStdHandle(STD_ERROR_HANDLE);
+    PROCESS_INFORMATION process = {};
+    std::vector<wchar_t> commandLine(line.begin(), line.end());
+    commandLine.push_back(L'\0');
+    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+                                  &process);
+    CloseHandle(writeEnd);
+    if (!started) {
+        CloseHandle(readEnd);
+        return -1;
+    }
+    char chunk[4096];
+    DWORD got;
+    while (ReadFile(readEnd, chunk, sizeof chunk, &got, nullptr) && got > 0)
+        output->append(chunk, got);
+    CloseHandle(readEnd);
+    WaitForSingleObject(process.hProcess, INFINITE);
+    DWORD code = 0;
+    GetExitCodeProcess(process.hProcess, &code);
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    return static_cast<int>(code);
+}
+
+std::string GetToolPath()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
+        if (length == 0)
+            return "";
+        if (length < path.size())
+            return NarrowText(path.data(), static_cast<int>(length));
+        path.resize(path.size() * 2);
+    }
+}
+
+bool PathExists(const std::string& path)
+{
+    std::wstring wide;
+    return WidenText(path, &wide) && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool MakeFolder(const std::string& path)
+{
+    std::wstring wide;
+    if (!WidenText(path, &wide))
+        return false;
+    if (CreateDirectoryW(wide.c_str(), nullptr))
+        return true;
+    DWORD attributes = GetFileAttributesW(wide.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+void MakeExecutable(const std::string&)
+{
+    // Windows has no such mode; git's shell runs a hook by its first line.
+}
