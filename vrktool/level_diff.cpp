@@ -9,18 +9,6 @@ std::string Number(unsigned value)
     return std::to_string(value);
 }
 
-// "left 0 top 0 right 4 bottom 2", as `info` names a sector's fields.
-std::string DescribeRectangle(const Sector& s)
-{
-    return "left " + Number(s.left) + " top " + Number(s.top) + " right " + Number(s.right) + " bottom " +
-           Number(s.bottom);
-}
-
-std::string DescribeHeights(const Sector& s)
-{
-    return "floorHeight " + Number(s.floorHeight) + " ceilingHeight " + Number(s.ceilingHeight);
-}
-
 // "floorHeight 128 -> 100 ceilingHeight 132": an arrow only where a value changed.
 std::string DescribeHeightChange(const Sector& before, const Sector& after)
 {
@@ -63,6 +51,17 @@ std::string JsonList(const std::vector<std::string>& items)
 }
 
 }  // namespace
+
+std::string DescribeRectangle(const Sector& s)
+{
+    return "left " + Number(s.left) + " top " + Number(s.top) + " right " + Number(s.right) + " bottom " +
+           Number(s.bottom);
+}
+
+std::string DescribeHeights(const Sector& s)
+{
+    return "floorHeight " + Number(s.floorHeight) + " ceilingHeight " + Number(s.ceilingHeight);
+}
 
 bool SameRectangle(const Sector& a, const Sector& b)
 {

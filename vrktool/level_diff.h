@@ -15,6 +15,11 @@
 void MatchSectors(const Level& a, const Level& b, int* matchOfA, int* matchOfB);
 
 bool SameRectangle(const Sector& a, const Sector& b);
+
+// "left 0 top 0 right 4 bottom 2" and "floorHeight 128 ceilingHeight 132",
+// as `info` names a sector's fields.
+std::string DescribeRectangle(const Sector& s);
+std::string DescribeHeights(const Sector& s);
 bool SameHeights(const Sector& a, const Sector& b);
 
 struct SectorChange {

@@ -10,17 +10,6 @@ std::string Number(unsigned value)
     return std::to_string(value);
 }
 
-std::string DescribeSector(const Sector& s)
-{
-    return "left " + Number(s.left) + " top " + Number(s.top) + " right " + Number(s.right) + " bottom " +
-           Number(s.bottom);
-}
-
-std::string DescribeHeights(const Sector& s)
-{
-    return "floorHeight " + Number(s.floorHeight) + " ceilingHeight " + Number(s.ceilingHeight);
-}
-
 std::string DescribeCell(unsigned x, unsigned y)
 {
     return Number(x) + " " + Number(y);
@@ -67,7 +56,7 @@ void MergeBaseSector(Merge* m, int slot)
 {
     const Sector& b = m->base.sectors[slot];
     int o = m->oursOfBase[slot], t = m->theirsOfBase[slot];
-    std::string name = "sector " + DescribeSector(b);
+    std::string name = "sector " + DescribeRectangle(b);
     if (o != NO_SECTOR && t != NO_SECTOR) {
         const Sector& ours = m->ours.sectors[o];
         const Sector& theirs = m->theirs.sectors[t];
@@ -105,7 +94,7 @@ void MergeTheirAdditions(Merge* m, const std::vector<int>& ourAdditions)
         if (m->baseOfTheirs[t] != NO_SECTOR)
             continue;
         const Sector& s = m->theirs.sectors[t];
-        std::string name = "sector " + DescribeSector(s) + " added in theirs";
+        std::string name = "sector " + DescribeRectangle(s) + " added in theirs";
         size_t twin = 0;
         while (twin < ourAdditions.size() && (paired[twin] || !SameRectangle(m->ours.sectors[ourAdditions[twin]], s)))
             twin++;
@@ -113,7 +102,7 @@ void MergeTheirAdditions(Merge* m, const std::vector<int>& ourAdditions)
             paired[twin] = true;
             const Sector& ours = m->ours.sectors[ourAdditions[twin]];
             if (!SameHeights(ours, s))
-                m->conflicts->push_back("sector " + DescribeSector(s) + " added on both sides: ours " +
+                m->conflicts->push_back("sector " + DescribeRectangle(s) + " added on both sides: ours " +
                                         DescribeHeights(ours) + ", theirs " + DescribeHeights(s) + "; ours kept");
             continue;
         }
@@ -125,7 +114,7 @@ void MergeTheirAdditions(Merge* m, const std::vector<int>& ourAdditions)
         }
         if (hit != NO_SECTOR) {
             m->conflicts->push_back(name + " with " + DescribeHeights(s) + " intersects sector " +
-                                    DescribeSector(level.sectors[hit]) + "; left out");
+                                    DescribeRectangle(level.sectors[hit]) + "; left out");
         } else if (level.sectorCount == MAX_SECTORS) {
             m->conflicts->push_back(name + " with " + DescribeHeights(s) + " would pass " + Number(MAX_SECTORS) +
                                     " sectors; left out");

@@ -15,21 +15,21 @@ namespace {
 
 // A level in one line: sectors after `bricks` sectors of the brick layout,
 // the start cell and the version.
-struct LevelSpec {
-    LevelSpec(std::vector<Sector> s = {}, int x = 2, int y = 2, int v = 2, int b = 0)
+struct LevelRow {
+    LevelRow(std::vector<Sector> s = {}, int x = 2, int y = 2, int v = 2, int b = 0)
         : sectors(s), startX(x), startY(y), version(v), bricks(b) {}
     std::vector<Sector> sectors;
     int startX, startY, version, bricks;
 };
 
-void MakeLevel(const LevelSpec& spec, Level* level)
+void MakeLevel(const LevelRow& row, Level* level)
 {
-    FillBrickLayout(level, spec.bricks);
-    for (const Sector& s : spec.sectors)
+    FillBrickLayout(level, row.bricks);
+    for (const Sector& s : row.sectors)
         level->sectors[level->sectorCount++] = s;
-    level->startX = static_cast<uint16_t>(spec.startX);
-    level->startY = static_cast<uint16_t>(spec.startY);
-    level->version = static_cast<uint8_t>(spec.version);
+    level->startX = static_cast<uint16_t>(row.startX);
+    level->startY = static_cast<uint16_t>(row.startY);
+    level->version = static_cast<uint8_t>(row.version);
 }
 
 const Sector HALL = MakeSector(0, 0, 8, 6, 0, 96);
@@ -49,7 +49,7 @@ TEST(LevelMerge, EachValueFromTheSideThatChangedItAndEachConflictNamed)
     const std::string SOUTH_NAME = "sector left 2 top 6 right 6 bottom 10";
     const struct {
         const char* what;
-        LevelSpec base, ours, theirs, merged;
+        LevelRow base, ours, theirs, merged;
         std::vector<std::string> conflicts;
     } cases[] = {
         {"a room added on each side", {{HALL}}, {{HALL, EAST}}, {{HALL, SOUTH}}, {{HALL, EAST, SOUTH}}, {}},
