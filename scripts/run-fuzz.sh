@@ -184,7 +184,7 @@ if [ $coverage -eq 1 ]; then
   echo "Line coverage of the level code and vrktool's checks and documents, over all three targets:"
   llvm-cov report $cov/tests/fuzz/level_reader_fuzz -object $cov/tests/fuzz/level_file_fuzz \
     -object $cov/tests/fuzz/level_json_fuzz -instr-profile=$cov/fuzz.profdata \
-    level/*.cpp vrktool/level_check.cpp vrktool/level_image.cpp vrktool/level_json.cpp |
+    level/*.cpp vrktool/core/level_check.cpp vrktool/core/raw_level.cpp vrktool/core/level_json.cpp |
     sed 's|^/.*/\(level\|vrktool\)/|\1/|'
 fi
 exit 0

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "tool_commands.h"
-#include "utf8_arguments.h"
+#include "platform.h"
 #include "version.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // Hands arbitrary bytes to the level reader and to the checks of `vrktool
 // check`, all in memory; then builds portals and saves back to memory,
 // checking at each step what a user or the engine could observe: the level
-// after a refused image, the warnings, the bytes written back, the portal
+// after refused bytes, the warnings, the bytes written back, the portal
 // pairs, and what the checker says. Nothing here touches the file system
 // (level_file_fuzz does), and each costly step runs once per input: the
 // checker once, the portal search once besides the checker's own, and a
@@ -16,7 +16,7 @@
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "map_picture.h"
 #include "portals.h"
 #include "reader_invariants.h"
@@ -24,10 +24,10 @@
 
 namespace {
 
-// The largest image a level can be saved as.
+// The largest file a level can be saved as.
 const size_t LARGEST_IMAGE = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * (MAX_SECTORS + MAX_PORTALS);
 
-// Written back, the level is the image's header and sectors with no portals.
+// Written back, the level is the header and sectors with no portals.
 void CheckSerialized(const Level& level, const uint8_t* data)
 {
     size_t expected = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * static_cast<size_t>(level.sectorCount);
@@ -102,7 +102,7 @@ int CheckPortals(Level* level)
     return leftOut;
 }
 
-// What `vrktool check` said about one file image.
+// What `vrktool check` said about one file raw.
 struct CheckerFindings {
     int count;
     int structural;    // a cut-short file, trailing bytes, too many sectors, stale portals
@@ -136,7 +136,7 @@ CheckerFindings RunChecker(const uint8_t* data, size_t size)
     return findings;
 }
 
-// The checker's word on an image the reader takes: it names the edges left
+// The checker's word on bytes the reader takes: it names the edges left
 // out of the portal table as the builder counts them, and passes a level
 // without sectors (a fresh one as File, New saves it) on everything but its
 // version and the file's structure.
@@ -154,7 +154,7 @@ void CheckCheckerOnLevel(const CheckerFindings& findings, const Level& level, in
 }
 
 // Saved to memory after the portals are built, the level reads back to the
-// same sectors. An image that is already what the editor saves passes the
+// same sectors. Bytes that is already what the editor saves passes the
 // checker's structural checks (level_file_fuzz checks every saved level so).
 void CheckSave(const Level& level, const uint8_t* data, size_t size, const CheckerFindings& findings)
 {
@@ -175,16 +175,16 @@ void CheckSave(const Level& level, const uint8_t* data, size_t size, const Check
                    findings.structural);
 }
 
-// `vrktool render --portals` on the image: its stored portals, whatever
+// `vrktool render --portals` on the bytes: its stored portals, whatever
 // their sectors and twins say, drawn over a small view of the level. The
 // table is exactly as long as the file's, so a look past it is caught.
 void DrawStoredPortals(const Level& level, const uint8_t* data, size_t size)
 {
-    LevelImage image;
-    ReadLevelImage(data, size, size, &image);
-    std::vector<Portal> portals(image.portalsPresent);
+    RawLevel raw;
+    ReadRawLevel(data, size, size, &raw);
+    std::vector<Portal> portals(raw.portalsPresent);
     for (size_t i = 0; i < portals.size(); i++)
-        portals[i] = GetImagePortal(image, i);
+        portals[i] = GetRawPortal(raw, i);
     MapPicture picture;
     DrawMapView(level, SHADE_FLOOR, 48, 32, &picture);
     DrawPortalEdges(level, portals.data(), portals.size(), &picture);
@@ -205,10 +205,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static Level level;
     int result = ParseAndCheck(data, size, claim, &level);
 
-    // Any image the reader refuses is one the checker finds fault with.
+    // Any bytes the reader refuses is one the checker finds fault with.
     CheckerFindings findings = RunChecker(data, size);
     if (result != 0) {
-        FUZZ_CHECK(findings.structural > 0, "an image the reader refuses passes the structural checks");
+        FUZZ_CHECK(findings.structural > 0, "bytes the reader refuses passes the structural checks");
         return 0;
     }
     CheckSerialized(level, data);

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "file_layer.h"
-#include "run_program.h"
+#include "platform.h"
 #include "tool_commands.h"
 
 namespace {

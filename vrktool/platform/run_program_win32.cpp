@@ -1,4 +1,4 @@
-#include "run_program.h"
+#include "platform.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

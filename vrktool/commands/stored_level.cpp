@@ -6,7 +6,7 @@
 #include <string>
 
 #include "level_file.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "tool_commands.h"
 
 namespace {
@@ -38,11 +38,11 @@ bool LoadStoredLevel(const std::string& path, Level* level)
                 g_refusal.empty() ? "unable to read level from file" : g_refusal.c_str());
         return false;
     }
-    LevelImage image;
-    ReadLevelImage(file.bytes.data(), file.bytes.size(), file.info.size, &image);
-    size_t count = image.portalsPresent < size_t(MAX_PORTALS) ? image.portalsPresent : size_t(MAX_PORTALS);
+    RawLevel raw;
+    ReadRawLevel(file.bytes.data(), file.bytes.size(), file.info.size, &raw);
+    size_t count = raw.portalsPresent < size_t(MAX_PORTALS) ? raw.portalsPresent : size_t(MAX_PORTALS);
     for (size_t i = 0; i < count; i++)
-        level->portals[i] = GetImagePortal(image, i);
+        level->portals[i] = GetRawPortal(raw, i);
     level->portalCount = static_cast<uint16_t>(count);
     return true;
 }

@@ -1,4 +1,4 @@
-#include "run_program.h"
+#include "platform.h"
 
 #include <errno.h>
 #include <limits.h>

@@ -11,7 +11,7 @@
 
 #include "level.h"
 
-// The document for a file image, however broken: every field and whole
+// The document for the bytes of a file, however broken: every field and whole
 // record it holds, one record a line. bytes are the first available bytes
 // of a file of fileSize bytes; what lies beyond the records counts as
 // trailing bytes.

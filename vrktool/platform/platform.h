@@ -1,6 +1,8 @@
-// Running another program (git) from the tool, and the tool's own path.
-#ifndef QUILLMARCH_RUN_PROGRAM_H
-#define QUILLMARCH_RUN_PROGRAM_H
+// What the tool asks of the system beyond the level core's file layer:
+// running another program (git), its own path, folders, and on Windows the
+// command line in UTF-8. One implementation per system (_posix, _win32).
+#ifndef QUILLMARCH_PLATFORM_H
+#define QUILLMARCH_PLATFORM_H
 
 #include <string>
 #include <vector>
@@ -23,5 +25,13 @@ bool MakeFolder(const std::string& path);
 
 // Makes a file the tool wrote executable where the system has such a mode.
 void MakeExecutable(const std::string& path);
+
+#ifdef _WIN32
+// Replaces argc and argv with the arguments read from the system's UTF-16
+// command line, converted exactly, where the runtime would hand the tool
+// its arguments in the ANSI code page. Returns false, having said why, when
+// an argument cannot be converted without changing it.
+bool UseUtf8Arguments(int* argc, char*** argv);
+#endif
 
 #endif

@@ -10,7 +10,7 @@
 #include <nlohmann/json.hpp>
 
 #include "level_file.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "portals.h"
 
 namespace {
@@ -512,21 +512,21 @@ std::string FormatSectorJson(const Sector& sector)
 
 std::string FormatLevelJson(const unsigned char* bytes, size_t available, uint64_t fileSize)
 {
-    LevelImage image;
-    ReadLevelImage(bytes, available, fileSize, &image);
+    RawLevel raw;
+    ReadRawLevel(bytes, available, fileSize, &raw);
     Json header;
-    header["size"] = image.size;
+    header["size"] = raw.size;
     const char* const fields[] = {"version", "startX", "startY", "sectorCount", "portalCount"};
-    const unsigned values[] = {image.version, image.startX, image.startY, image.sectorCount, image.portalCount};
+    const unsigned values[] = {raw.version, raw.startX, raw.startY, raw.sectorCount, raw.portalCount};
     for (int i = 0; i < 5; i++)
-        header[fields[i]] = image.hasHeader ? Json(values[i]) : Json(nullptr);
+        header[fields[i]] = raw.hasHeader ? Json(values[i]) : Json(nullptr);
     std::vector<Json> sectors, portals;
-    for (size_t i = 0; i < image.sectorsPresent; i++)
-        sectors.push_back(SectorJson(GetImageSector(image, i)));
-    for (size_t i = 0; i < image.portalsPresent; i++)
-        portals.push_back(PortalJson(GetImagePortal(image, i)));
-    bool truncated = !image.hasHeader || image.size < image.claimedSize;
-    uint64_t trailing = image.hasHeader && image.size > image.claimedSize ? image.size - image.claimedSize : 0;
+    for (size_t i = 0; i < raw.sectorsPresent; i++)
+        sectors.push_back(SectorJson(GetRawSector(raw, i)));
+    for (size_t i = 0; i < raw.portalsPresent; i++)
+        portals.push_back(PortalJson(GetRawPortal(raw, i)));
+    bool truncated = !raw.hasHeader || raw.size < raw.claimedSize;
+    uint64_t trailing = raw.hasHeader && raw.size > raw.claimedSize ? raw.size - raw.claimedSize : 0;
 
     std::string text = "{\n";
     for (auto it = header.begin(); it != header.end(); ++it)

@@ -3,7 +3,7 @@
 // may name another file. The tool takes the UTF-16 command line instead and
 // converts it to UTF-8, the form every path has inside the program and the
 // file layer turns back into UTF-16.
-#include "utf8_arguments.h"
+#include "platform.h"
 
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>

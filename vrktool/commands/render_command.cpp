@@ -8,7 +8,7 @@
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "map_picture.h"
 #include "png_file.h"
 #include "tool_commands.h"
@@ -142,11 +142,11 @@ int RunRender()
     if (compare)
         MarkLevelChanges(before, level, &picture);
     if (g_args.portals) {
-        LevelImage image;
-        ReadLevelImage(bytes.data(), bytes.size(), file.info.size, &image);
+        RawLevel raw;
+        ReadRawLevel(bytes.data(), bytes.size(), file.info.size, &raw);
         std::vector<Portal> portals;
-        for (size_t i = 0; i < image.portalsPresent; i++)
-            portals.push_back(GetImagePortal(image, i));
+        for (size_t i = 0; i < raw.portalsPresent; i++)
+            portals.push_back(GetRawPortal(raw, i));
         DrawPortalEdges(level, portals.data(), portals.size(), &picture);
     }
     ScalePicture(&picture, static_cast<int>(scale));

@@ -6,7 +6,7 @@
 
 #include "level.h"
 #include "level_file.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "portals.h"
 
 namespace {
@@ -31,27 +31,27 @@ void Report(Reporter* r, const char* format, ...)
 
 // The file's structure: a header, whole records, nothing after them.
 // Returns false when the sectors cannot be looked at.
-bool CheckStructure(const LevelImage& image, Reporter* r)
+bool CheckStructure(const RawLevel& raw, Reporter* r)
 {
-    if (!image.hasHeader) {
-        Report(r, "truncated: %lu bytes, the header needs %d", static_cast<unsigned long>(image.size),
+    if (!raw.hasHeader) {
+        Report(r, "truncated: %lu bytes, the header needs %d", static_cast<unsigned long>(raw.size),
                static_cast<int>(LEVEL_HEADER_SIZE));
         return false;
     }
-    if (image.version != LEVEL_VERSION)
-        Report(r, "version %u, expected %d", image.version, static_cast<int>(LEVEL_VERSION));
-    if (image.sectorCount > MAX_SECTORS) {
-        Report(r, "%u sectors, more than %d", image.sectorCount, static_cast<int>(MAX_SECTORS));
+    if (raw.version != LEVEL_VERSION)
+        Report(r, "version %u, expected %d", raw.version, static_cast<int>(LEVEL_VERSION));
+    if (raw.sectorCount > MAX_SECTORS) {
+        Report(r, "%u sectors, more than %d", raw.sectorCount, static_cast<int>(MAX_SECTORS));
         return false;
     }
-    if (image.size < image.claimedSize) {
-        Report(r, "truncated: %lu bytes, %u sectors and %u portals need %lu", static_cast<unsigned long>(image.size),
-               image.sectorCount, image.portalCount, static_cast<unsigned long>(image.claimedSize));
-    } else if (image.size > image.claimedSize) {
-        unsigned long long extra = image.size - image.claimedSize;
+    if (raw.size < raw.claimedSize) {
+        Report(r, "truncated: %lu bytes, %u sectors and %u portals need %lu", static_cast<unsigned long>(raw.size),
+               raw.sectorCount, raw.portalCount, static_cast<unsigned long>(raw.claimedSize));
+    } else if (raw.size > raw.claimedSize) {
+        unsigned long long extra = raw.size - raw.claimedSize;
         Report(r, "%llu trailing byte%s after the portals", extra, extra == 1 ? "" : "s");
     }
-    return image.sectorsPresent == image.sectorCount;
+    return raw.sectorsPresent == raw.sectorCount;
 }
 
 void CheckSectors(const Level& level, Reporter* r)
@@ -89,12 +89,12 @@ void DescribePortal(const Portal* p, char* text, size_t size)
 }
 
 // The first portal where the stored table and a derived one differ, or -1.
-long FindPortalDifference(const LevelImage& image, const Level& level)
+long FindPortalDifference(const RawLevel& raw, const Level& level)
 {
-    size_t stored = image.portalCount;
+    size_t stored = raw.portalCount;
     size_t derived = level.portalCount;
     for (size_t i = 0; i < stored || i < derived; i++) {
-        Portal have = i < stored ? GetImagePortal(image, i) : Portal();
+        Portal have = i < stored ? GetRawPortal(raw, i) : Portal();
         if (i >= stored || i >= derived || memcmp(&have, &level.portals[i], sizeof have) != 0)
             return static_cast<long>(i);
     }
@@ -105,17 +105,17 @@ long FindPortalDifference(const LevelImage& image, const Level& level)
 // whose table is built already. A table as earlier builders made it, with
 // the one-sided span test, is no problem: it only lacks edges, which
 // `vrktool portals` adds.
-void CheckPortals(const LevelImage& image, const Level* level, Reporter* r)
+void CheckPortals(const RawLevel& raw, const Level* level, Reporter* r)
 {
-    long first = FindPortalDifference(image, *level);
+    long first = FindPortalDifference(raw, *level);
     if (first < 0)
         return;
     static Level oneSided;  // the same sectors, with the table earlier builders made
     oneSided = *level;
     BuildOneSidedPortals(&oneSided);
-    size_t stored = image.portalCount;
+    size_t stored = raw.portalCount;
     size_t derived = level->portalCount;
-    if (FindPortalDifference(image, oneSided) < 0) {
+    if (FindPortalDifference(raw, oneSided) < 0) {
         if (r->note) {
             char text[256];
             snprintf(text, sizeof text, "note: the portals follow the one-sided rule of older levels, %lu stored, "
@@ -127,7 +127,7 @@ void CheckPortals(const LevelImage& image, const Level* level, Reporter* r)
         return;
     }
     size_t i = static_cast<size_t>(first);
-    Portal have = i < stored ? GetImagePortal(image, i) : Portal();
+    Portal have = i < stored ? GetRawPortal(raw, i) : Portal();
     char haveText[64], wantText[64];
     DescribePortal(i < stored ? &have : nullptr, haveText, sizeof haveText);
     DescribePortal(i < derived ? &level->portals[i] : nullptr, wantText, sizeof wantText);
@@ -148,17 +148,17 @@ int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSi
                    void* context, LevelProblemCallback note)
 {
     Reporter r = {report, context, 0, note};
-    LevelImage image;
-    ReadLevelImage(bytes, available, fileSize, &image);
-    if (!CheckStructure(image, &r))
+    RawLevel raw;
+    ReadRawLevel(bytes, available, fileSize, &raw);
+    if (!CheckStructure(raw, &r))
         return r.count;
 
     Level level = NewLevel();
-    level.startX = static_cast<uint16_t>(image.startX);
-    level.startY = static_cast<uint16_t>(image.startY);
-    level.sectorCount = static_cast<uint16_t>(image.sectorCount);
-    for (size_t i = 0; i < image.sectorCount; i++)
-        level.sectors[i] = GetImageSector(image, i);
+    level.startX = static_cast<uint16_t>(raw.startX);
+    level.startY = static_cast<uint16_t>(raw.startY);
+    level.sectorCount = static_cast<uint16_t>(raw.sectorCount);
+    for (size_t i = 0; i < raw.sectorCount; i++)
+        level.sectors[i] = GetRawSector(raw, i);
     CheckSectors(level, &r);
     // The editor warns when it saves such a level; the engine gets a level
     // with edges that have no portals.
@@ -167,7 +167,7 @@ int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSi
         Report(&r, "1 shared edge does not fit the portal table");
     else if (leftOut > 1)
         Report(&r, "%d shared edges do not fit the portal table", leftOut);
-    if (image.portalsPresent == image.portalCount)
-        CheckPortals(image, &level, &r);
+    if (raw.portalsPresent == raw.portalCount)
+        CheckPortals(raw, &level, &r);
     return r.count;
 }

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "level.h"
-#include "level_image.h"
+#include "raw_level.h"
 #include "portals.h"
 #include "tool_commands.h"
 
@@ -45,13 +45,13 @@ int RunPortals()
     // The reader takes only the header and the sectors, so almost any file
     // loads; only a file that is exactly the level its header describes is
     // rewritten in place, so nothing else can be lost.
-    LevelImage image;
-    ReadLevelImage(file.bytes.data(), file.bytes.size(), file.info.size, &image);
-    if (inPlace && image.size != image.claimedSize) {
+    RawLevel raw;
+    ReadRawLevel(file.bytes.data(), file.bytes.size(), file.info.size, &raw);
+    if (inPlace && raw.size != raw.claimedSize) {
         fprintf(stderr, "%s: %llu bytes, but its header describes a level of %llu; left as it is (-o OUT writes "
                         "the rebuilt level to another file)\n",
-                path.c_str(), static_cast<unsigned long long>(image.size),
-                static_cast<unsigned long long>(image.claimedSize));
+                path.c_str(), static_cast<unsigned long long>(raw.size),
+                static_cast<unsigned long long>(raw.claimedSize));
         return TOOL_FAILED;
     }
     int leftOut = BuildPortals(&level);

@@ -7,7 +7,7 @@
 #include <stdint.h>
 #include <stdio.h>
 
-// Prints the file image as lines of text (FormatLevelJson in level_json.h
+// Prints the bytes of a file as lines of text (FormatLevelJson in level_json.h
 // gives the same as one JSON document). A file cut short shows the records
 // it holds whole and says what is missing. bytes are the first available
 // bytes of a file of fileSize bytes; what lies beyond the records counts as
