@@ -205,7 +205,8 @@ int ReplaceLevelFromFile(HWND window, const char* path)
     return 1;
 }
 
-void NewLevelCommand(HWND window)
+// File, New.
+void OnFileNew(HWND window)
 {
     if (!ConfirmLosingChanges(window))
         return;
@@ -227,7 +228,9 @@ int OpenLevelCommand(HWND window)
     return ReplaceLevelFromFile(window, path.c_str());
 }
 
-void OpenCommand(HWND window)
+// File, Open: the Open dialog and the load, after the unsaved-changes
+// question.
+void OnFileOpen(HWND window)
 {
     if (!ConfirmLosingChanges(window))
         return;
@@ -257,8 +260,8 @@ bool OnCommand(HWND window, WPARAM wParam, LPARAM)
     // clang-format off
     switch (LOWORD(wParam)) {
     // File menu
-    case IDM_FILE_NEW:          NewLevelCommand(window); return true;
-    case IDM_FILE_OPEN:         OpenCommand(window); return true;
+    case IDM_FILE_NEW:          OnFileNew(window); return true;
+    case IDM_FILE_OPEN:         OnFileOpen(window); return true;
     case IDM_FILE_SAVE:         SaveLevelCommand(window, false); return true;
     case IDM_FILE_SAVE_AS:      SaveLevelCommand(window, true); return true;
     case IDM_EXIT:              OnClose(window); return true;

@@ -23,7 +23,7 @@ HWND g_mainWindow;  // set once the window exists
 // Once the main window exists it owns the warning, so it is disabled while
 // the warning is up: an edit made then would be replaced by the load that
 // goes on after it. At start-up there is no window yet, and no owner.
-void ShowLoadWarning(const char* text)
+void ShowLoadWarning(LevelWarning, const char* text)
 {
     MessageBoxA(GetMainWindow(), text, "Failed to load map", MB_ICONWARNING);
 }

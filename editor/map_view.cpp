@@ -3,15 +3,19 @@
 #include "map_view.h"
 
 #include "main_window.h"
+#include "map_palette.h"
 #include "mouse_edit.h"
 
 DrawingTools g_tools;
 
 namespace {
 
-HPEN CreateCosmeticPen(DWORD style, COLORREF colour)
+// The field is the stock black brush, which is never created or deleted.
+static_assert(MAP_FIELD_COLOUR == 0x000000, "the field is the stock black brush");
+
+HPEN CreateCosmeticPen(DWORD style, uint32_t colour)
 {
-    LOGBRUSH brush = {BS_SOLID, colour, 0};
+    LOGBRUSH brush = {BS_SOLID, ToColorRef(colour), 0};
     return ExtCreatePen(PS_COSMETIC | style, 1, &brush, 0, nullptr);
 }
 
@@ -34,10 +38,10 @@ void DrawGrid(HDC dc, const RECT* r)
 void CreateDrawingTools()
 {
     g_tools.backgroundBrush = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    g_tools.startBrush = CreateSolidBrush(RGB(0, 255, 0));
-    g_tools.sectorPen = CreateCosmeticPen(PS_SOLID, RGB(255, 0, 0));
-    g_tools.gridPen = CreateCosmeticPen(PS_SOLID, RGB(0, 0, 127));
-    g_tools.selectionPen = CreateCosmeticPen(PS_DOT, RGB(255, 255, 255));
+    g_tools.startBrush = CreateSolidBrush(ToColorRef(MAP_START_COLOUR));
+    g_tools.sectorPen = CreateCosmeticPen(PS_SOLID, MAP_SECTOR_COLOUR);
+    g_tools.gridPen = CreateCosmeticPen(PS_SOLID, MAP_GRID_COLOUR);
+    g_tools.selectionPen = CreateCosmeticPen(PS_DOT, MAP_SELECTION_COLOUR);
 }
 
 void DeleteDrawingTools()

@@ -9,10 +9,10 @@
 
 struct DrawingTools {
     HBRUSH backgroundBrush;  // stock black brush, never deleted
-    HBRUSH startBrush;       // green
-    HPEN sectorPen;          // red
-    HPEN gridPen;            // dark blue
-    HPEN selectionPen;       // dotted white
+    HBRUSH startBrush;       // the colours are those of map_palette.h
+    HPEN sectorPen;
+    HPEN gridPen;
+    HPEN selectionPen;  // dotted
 };
 
 extern DrawingTools g_tools;  // created with the main window, released with it

@@ -66,6 +66,13 @@ bool SectorOverlaps(const Level* level, const Sector* rect)
     return false;
 }
 
+bool SectorsIntersect(const Sector* a, const Sector* b)
+{
+    bool columns = (a->left > b->left ? a->left : b->left) < (a->right < b->right ? a->right : b->right);
+    bool rows = (a->top > b->top ? a->top : b->top) < (a->bottom < b->bottom ? a->bottom : b->bottom);
+    return columns && rows;
+}
+
 int AddSector(Level* level, const Sector* sector)
 {
     if (level->sectorCount >= MAX_SECTORS)

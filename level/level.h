@@ -61,6 +61,11 @@ int FindSectorAt(const Level* level, int column, int row);
 // When rect is itself a slot of the table, that slot is skipped.
 bool SectorOverlaps(const Level* level, const Sector* rect);
 
+// Whether two rectangles, half-open, share a cell: both their column and
+// their row ranges overlap by a positive length. The tool's check and merge
+// use it; the editor keeps its own corner test above.
+bool SectorsIntersect(const Sector* a, const Sector* b);
+
 // Appends a copy of sector and sets modified. Returns the new slot, or
 // NO_SECTOR when the table is full (nothing is written then).
 int AddSector(Level* level, const Sector* sector);

@@ -12,7 +12,7 @@ namespace {
 // never the portals, which are rebuilt before each save.
 const size_t READ_CAPACITY = LEVEL_HEADER_SIZE + LEVEL_RECORD_SIZE * MAX_SECTORS;
 
-void WriteWarningToStderr(const char* text)
+void WriteWarningToStderr(LevelWarning, const char* text)
 {
     fprintf(stderr, "%s\n", text);
 }
@@ -129,10 +129,10 @@ int ParseLevel(Level* level, const unsigned char* bytes, size_t size)
         char text[64];
         snprintf(text, sizeof text, "Expected map version %d, file is version %u.", LEVEL_VERSION,
                  static_cast<unsigned>(header.version));
-        g_warningHook(text);
+        g_warningHook(LEVEL_WARNING_VERSION, text);
     }
     if (header.sectorCount > MAX_SECTORS) {
-        g_warningHook("Map contains too many sectors.");
+        g_warningHook(LEVEL_WARNING_TOO_MANY_SECTORS, "Map contains too many sectors.");
         return -1;
     }
     // A file cut short is refused whole rather than half-loaded.

@@ -49,9 +49,16 @@ LevelHeader ReadLevelHeader(const unsigned char* header);
 Sector ReadSectorRecord(const unsigned char* record);
 Portal ReadPortalRecord(const unsigned char* record);
 
-// Where the reader's two warnings go. The editor shows a message box; the
+// The reader's two warnings, each passed with its kind so a caller can tell
+// them apart without reading the text.
+enum LevelWarning {
+    LEVEL_WARNING_VERSION,          // "Expected map version 2, file is version N."; the level still loads
+    LEVEL_WARNING_TOO_MANY_SECTORS  // "Map contains too many sectors."; the file is refused
+};
+
+// Where the reader's warnings go. The editor shows a message box; the
 // default writes the text to stderr. A null hook restores the default.
-typedef void (*LevelWarningHook)(const char* text);
+typedef void (*LevelWarningHook)(LevelWarning kind, const char* text);
 void SetLevelWarningHook(LevelWarningHook hook);
 
 #endif

@@ -40,31 +40,6 @@ TEST_F(DroppedFiles, OnlyFirstOfSeveralIsLoaded)
     ExpectFileBytes(PathOf("out.vrk"), FIRST_LEVEL);
 }
 
-// While the version warning is up the map takes no edit, which the load
-// going on after it would silently replace; the level is then the file's.
-TEST_F(DroppedFiles, VersionWarningBlocksTheWindowThenFileLoads)
-{
-    const Bytes old = MakeLevelFile(3, 2, {{0, 0, 2, 2, 10, 20}}, {}, 1);
-    ASSERT_TRUE(WriteFileBytes(PathOf("v1.vrk"), old));
-    Start();
-    Drop({PathOf("v1.vrk")});
-    ExpectLoadWarningBlocksTheWindow("Expected map version 2, file is version 1.");
-    ExpectTitle("v1.vrk", false);
-    ExpectNoDialog();
-    SaveAndExpectFile("v1.vrk", old);
-}
-
-TEST_F(DroppedFiles, UnreadableFileShowsErrorAndKeepsLevel)
-{
-    ASSERT_TRUE(WriteFileBytes(PathOf("kept.vrk"), SECOND_LEVEL));
-    Start("\"" + PathOf("kept.vrk") + "\"");
-    Drop({PathOf("missing.vrk")});
-    AnswerBox("Error", "Unable to read level from file.", IDOK);
-    ExpectNoDialog();
-    ExpectTitle("kept.vrk", false);
-    SaveAndExpectFile("kept.vrk", SECOND_LEVEL);
-}
-
 TEST_F(DroppedFiles, PathLongerThan128CharactersIsTakenWhole)
 {
     std::string name = std::string(150, 'x') + ".vrk";

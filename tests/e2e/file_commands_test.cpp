@@ -128,30 +128,6 @@ TEST_F(FileCommands, OpenLoadsChosenFile)
     ExpectFileBytes(PathOf("copy.vrk"), ONE_SECTOR_AT_2X3);
 }
 
-// While the loader's warnings are up the map takes no edit; after the
-// version warning the level is the file's.
-TEST_F(FileCommands, OpenWarningsBlockTheWindow)
-{
-    const Bytes old = MakeLevelFile(3, 2, {{0, 0, 2, 2, 10, 20}}, {}, 1);
-    ASSERT_TRUE(WriteFileBytes(PathOf("v1.vrk"), old));
-    Bytes tooMany = {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0};
-    ASSERT_TRUE(WriteFileBytes(PathOf("bad.vrk"), tooMany));
-    Start();
-
-    PostCommand(editor_.window, IDM_FILE_OPEN);
-    ChooseInFileDialog(PathOf("bad.vrk"));
-    ExpectLoadWarningBlocksTheWindow("Map contains too many sectors.");
-    AnswerBox("Error", "Unable to read level from file.", IDOK);
-    ExpectTitle("[Untitled]", false);
-
-    PostCommand(editor_.window, IDM_FILE_OPEN);
-    ChooseInFileDialog(PathOf("v1.vrk"));
-    ExpectLoadWarningBlocksTheWindow("Expected map version 2, file is version 1.");
-    ExpectTitle("v1.vrk", false);
-    ExpectNoDialog();
-    SaveAndExpectFile("v1.vrk", old);
-}
-
 // A name outside the system's ANSI code page names its own file, whichever
 // way it comes in; Niva.vrk beside Nivā.vrk is never read or written.
 TEST_F(FileCommands, NameOutsideTheCodePageNamesItsOwnFile)
@@ -303,23 +279,6 @@ TEST_F(FileCommands, OpenCancelledLeavesLevelAndTitle)
     CancelFileDialog();
     ExpectNoDialog();
     ExpectTitle("keep.vrk", false);
-}
-
-TEST_F(FileCommands, OpenUnreadableFileShowsErrorAndKeepsLevel)
-{
-    // Claims 257 sectors: the loader's own warning, then the command's error.
-    Bytes tooMany = {2, 0, 0, 0, 0, 0x01, 0x01, 0, 0};
-    ASSERT_TRUE(WriteFileBytes(PathOf("bad.vrk"), tooMany));
-    StartWithFile("good.vrk", ONE_SECTOR_AT_2X3);
-
-    PostCommand(editor_.window, IDM_FILE_OPEN);
-    ChooseInFileDialog(PathOf("bad.vrk"));
-    AnswerBox("Failed to load map", "Map contains too many sectors.", IDOK);
-    AnswerBox("Error", "Unable to read level from file.", IDOK);
-    ExpectNoDialog();
-    ExpectTitle("good.vrk", false);
-
-    SaveAndExpectFile("good.vrk", ONE_SECTOR_AT_2X3);
 }
 
 TEST_F(FileCommands, NewOnUnmodifiedLevelGivesUntitledEmptyLevel)

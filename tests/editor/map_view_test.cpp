@@ -401,43 +401,30 @@ TEST_F(MapView, VrktoolRenderDrawsTheSamePixels)
     }
 }
 
-// The drawing tools themselves: cosmetic one-pixel pens of the right styles
-// and colours, and all four created objects released again.
-TEST(DrawingTools, PensAndBrushesOfTheirStylesAndColoursAllReleased)
+// The tools are made with the window and made again with the next one: a
+// view painted with tools made afresh, after the first were released, shows
+// the same pixels, selection frame included. (That the window's end releases
+// them is MainWindow.DestroyReleasesToolsAndQuitsWithZero.)
+TEST_F(MapView, ToolsMadeAgainPaintTheSamePixels)
 {
-    CreateDrawingTools();
-    EXPECT_EQ(GetStockObject(BLACK_BRUSH), g_tools.backgroundBrush) << "background brush";
-    LOGBRUSH start = {};
-    ASSERT_EQ(static_cast<int>(sizeof start), GetObjectA(g_tools.startBrush, sizeof start, &start));
-    EXPECT_EQ(static_cast<UINT>(BS_SOLID), start.lbStyle) << "start brush style";
-    EXPECT_EQ(START_COLOUR, start.lbColor) << "start brush colour " << DescribeColour(start.lbColor);
-
-    struct PenCase {
-        HPEN pen;
-        DWORD style;
-        COLORREF colour;
-        const char* name;
-    };
-    const PenCase pens[] = {
-        {g_tools.sectorPen, PS_COSMETIC | PS_SOLID, SECTOR_COLOUR, "sector pen"},
-        {g_tools.gridPen, PS_COSMETIC | PS_SOLID, GRID_COLOUR, "grid pen"},
-        {g_tools.selectionPen, PS_COSMETIC | PS_DOT, FRAME_COLOUR, "selection pen"},
-    };
-    for (const PenCase& p : pens) {
-        EXTLOGPEN info = {};
-        ASSERT_GT(GetObjectA(p.pen, sizeof info, &info), 0) << p.name;
-        EXPECT_EQ(p.style, info.elpPenStyle) << p.name << " style";
-        EXPECT_EQ(1u, info.elpWidth) << p.name << " width";
-        EXPECT_EQ(p.colour, info.elpColor) << p.name << " colour " << DescribeColour(info.elpColor);
-    }
-
-    HGDIOBJ created[4] = {g_tools.startBrush, g_tools.sectorPen, g_tools.gridPen,
-                          g_tools.selectionPen};
+    AddSectorForTest(2, 1, 5, 3);
+    g_level.startX = 6;
+    g_edit.selected = 0;
+    Paint(112, 64);
+    GdiFlush();
+    std::vector<uint32_t> first(canvas_.bits, canvas_.bits + 112 * 64);
     DeleteDrawingTools();
-    for (HGDIOBJ object : created)
-        EXPECT_EQ(0u, GetObjectType(object)) << "object still alive after DeleteDrawingTools";
-    EXPECT_EQ(static_cast<DWORD>(OBJ_BRUSH), GetObjectType(GetStockObject(BLACK_BRUSH)))
-        << "the stock black brush must survive";
+    CreateDrawingTools();
+    Paint(112, 64);
+    GdiFlush();
+    for (int i = 0; i < 112 * 64; i++) {
+        if ((canvas_.bits[i] & 0xFFFFFF) != (first[i] & 0xFFFFFF)) {
+            ADD_FAILURE() << "pixel (" << i % 112 << ", " << i / 112 << "): expected 0x" << std::hex
+                          << (first[i] & 0xFFFFFF) << " as with the first tools, got 0x"
+                          << (canvas_.bits[i] & 0xFFFFFF);
+            return;
+        }
+    }
 }
 
 }  // namespace

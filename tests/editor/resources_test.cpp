@@ -254,172 +254,108 @@ TEST_F(Resources, VersionBlock)
     EXPECT_EQ(1200, translation[1]) << "code page Unicode";
 }
 
-// A dialog template as the system reads it (the classic form).
-struct DialogItem {
-    unsigned style, exStyle;
-    int x, y, cx, cy;
-    int id;
-    std::string className;  // predefined classes by name
-    std::string text;       // an ordinal title reads as "#<n>"
-};
-
-struct DialogTemplate {
-    unsigned style, exStyle;
-    int x, y, cx, cy;
-    std::string title;
-    int pointSize;
-    std::string font;
-    std::vector<DialogItem> items;
-};
-
-class TemplateReader {
-public:
-    explicit TemplateReader(const std::vector<unsigned char>& bytes) : b_(bytes) {}
-    unsigned Word()
-    {
-        unsigned w = ::Word(b_, at_);
-        at_ += 2;
-        return w;
-    }
-    unsigned Dword()
-    {
-        unsigned d = ::Dword(b_, at_);
-        at_ += 4;
-        return d;
-    }
-    int Short() { return static_cast<short>(Word()); }
-    void AlignDword() { at_ = (at_ + 3) & ~static_cast<size_t>(3); }
-    bool Done() const { return at_ > b_.size(); }
-
-    // A name or an ordinal: 0xFFFF then a number, or a zero-ended string.
-    std::string NameOrOrdinal()
-    {
-        unsigned first = Word();
-        if (first == 0xFFFF)
-            return "#" + std::to_string(Word());
-        return StringFrom(first);
-    }
-    std::string String() { return StringFrom(Word()); }
-
-private:
-    std::string StringFrom(unsigned c)
-    {
-        std::string text;
-        while (c != 0 && c != 0xFFFFFFFFu) {
-            text += c < 0x80 ? static_cast<char>(c) : '?';
-            c = Word();
-        }
-        return text;
-    }
-    const std::vector<unsigned char>& b_;
-    size_t at_ = 0;
-};
-
-std::string PredefinedClass(const std::string& name)
+INT_PTR CALLBACK IgnoreDialogMessages(HWND, UINT, WPARAM, LPARAM)
 {
-    if (name == "#128") return "Button";
-    if (name == "#129") return "Edit";
-    if (name == "#130") return "Static";
-    std::string lower = name;
-    for (char& c : lower)
-        c = static_cast<char>(tolower(c));
-    if (lower == "button") return "Button";
-    if (lower == "edit") return "Edit";
-    if (lower == "static") return "Static";
+    return FALSE;
+}
+
+std::string ClassOf(HWND window)
+{
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof name);
     return name;
 }
 
-bool ReadDialog(const std::vector<unsigned char>& bytes, DialogTemplate* d)
+std::string TextOf(HWND window)
 {
-    TemplateReader r(bytes);
-    d->style = r.Dword();
-    d->exStyle = r.Dword();
-    unsigned count = r.Word();
-    d->x = r.Short();
-    d->y = r.Short();
-    d->cx = r.Short();
-    d->cy = r.Short();
-    if (r.NameOrOrdinal() != "" || r.NameOrOrdinal() != "")  // no menu, no own class
-        return false;
-    d->title = r.String();
-    if (d->style & DS_SETFONT) {
-        d->pointSize = static_cast<int>(r.Word());
-        d->font = r.String();
-    }
-    for (unsigned i = 0; i < count; i++) {
-        r.AlignDword();
-        DialogItem item;
-        item.style = r.Dword();
-        item.exStyle = r.Dword();
-        item.x = r.Short();
-        item.y = r.Short();
-        item.cx = r.Short();
-        item.cy = r.Short();
-        item.id = r.Short();
-        item.className = PredefinedClass(r.NameOrOrdinal());
-        item.text = r.NameOrOrdinal();
-        unsigned extra = r.Word();
-        for (unsigned k = 0; k < extra; k += 2)
-            r.Word();
-        d->items.push_back(item);
-    }
-    return !r.Done();
+    char text[256] = "";
+    GetWindowTextA(window, text, sizeof text);
+    return text;
 }
 
-// What each control is, exactly; where it lies, only that it lies whole
-// inside its dialog, so the layout can change without this test.
-void ExpectDialog(const DialogTemplate& want, const DialogTemplate& got)
+// The text of a control that shows an image instead, and is not compared.
+const char IMAGE[] = "(an image)";
+
+// A control as the user meets it in the dialog: its kind, its text, its id.
+struct ShownControl {
+    const char* className;
+    std::string text;
+    int id;
+};
+
+// The dialog made from the exe's template, as it shows: its caption, its
+// font, each control in order with its text, visible and whole inside the
+// dialog, the default button, and the order Tab walks through the controls.
+void ExpectShownDialog(HMODULE module, int dialogId, const char* caption, const std::vector<ShownControl>& controls,
+                       const std::vector<int>& tabOrder)
 {
-    EXPECT_EQ(want.style, got.style) << "dialog style";
-    EXPECT_EQ(0u, got.exStyle) << "dialog extended style";
-    EXPECT_GT(got.cx, 0) << "width";
-    EXPECT_GT(got.cy, 0) << "height";
-    EXPECT_EQ(want.title, got.title) << "caption";
-    EXPECT_EQ(want.pointSize, got.pointSize) << "font size";
-    EXPECT_EQ(want.font, got.font) << "font";
-    ASSERT_EQ(want.items.size(), got.items.size()) << "controls";
-    for (size_t i = 0; i < want.items.size(); i++) {
-        const DialogItem& w = want.items[i];
-        const DialogItem& g = got.items[i];
-        SCOPED_TRACE("control " + std::to_string(i) + " (" + w.className + " \"" + w.text + "\")");
-        EXPECT_EQ(w.style | WS_CHILD | WS_VISIBLE, g.style) << "style";
-        EXPECT_EQ(0u, g.exStyle) << "extended style";
-        EXPECT_TRUE(g.x >= 0 && g.y >= 0 && g.cx > 0 && g.cy > 0 && g.x + g.cx <= got.cx &&
-                    g.y + g.cy <= got.cy)
-            << "(" << g.x << ", " << g.y << ") " << g.cx << " x " << g.cy << " lies outside the dialog's "
-            << got.cx << " x " << got.cy;
-        EXPECT_EQ(w.id, g.id) << "id";
-        EXPECT_EQ(w.className, g.className) << "class";
-        EXPECT_EQ(w.text, g.text) << "text";
+    HWND dialog = CreateDialogParamA(module, MAKEINTRESOURCEA(dialogId), nullptr, IgnoreDialogMessages, 0);
+    ASSERT_NE(nullptr, dialog) << "dialog " << dialogId << " cannot be made";
+    EXPECT_EQ(caption, TextOf(dialog)) << "caption";
+    LONG style = GetWindowLongA(dialog, GWL_STYLE);
+    EXPECT_TRUE((style & WS_CAPTION) == WS_CAPTION && (style & WS_SYSMENU)) << "a title bar with a close box";
+    LOGFONTA font = {};
+    GetObjectA(reinterpret_cast<HFONT>(SendMessageA(dialog, WM_GETFONT, 0, 0)), sizeof font, &font);
+    EXPECT_STREQ("MS Sans Serif", font.lfFaceName) << "the dialog's font";
+    RECT client;
+    GetClientRect(dialog, &client);
+    size_t i = 0;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT), i++) {
+        if (i >= controls.size()) {
+            ADD_FAILURE() << "control " << i << " (" << ClassOf(child) << " \"" << TextOf(child) << "\") is one too many";
+            break;
+        }
+        const ShownControl& want = controls[i];
+        SCOPED_TRACE("control " + std::to_string(i) + " (" + want.className + " \"" + want.text + "\")");
+        EXPECT_STREQ(want.className, ClassOf(child).c_str()) << "kind";
+        if (want.text != IMAGE) {
+            EXPECT_EQ(want.text, TextOf(child)) << "text";
+        }
+        EXPECT_EQ(want.id, static_cast<int>(static_cast<short>(GetDlgCtrlID(child)))) << "id";
+        EXPECT_NE(0, GetWindowLongA(child, GWL_STYLE) & WS_VISIBLE) << "shown with the dialog";
+        RECT r;
+        GetWindowRect(child, &r);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&r), 2);
+        EXPECT_TRUE(r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom &&
+                    r.left < r.right && r.top < r.bottom)
+            << "(" << r.left << ", " << r.top << ") to (" << r.right << ", " << r.bottom
+            << ") is not whole inside the dialog's " << client.right << " x " << client.bottom;
     }
+    EXPECT_EQ(controls.size(), i) << "controls in the dialog";
+    EXPECT_EQ(MAKELRESULT(IDOK, DC_HASDEFID), SendMessageA(dialog, DM_GETDEFID, 0, 0)) << "OK is the default button";
+    std::vector<int> walked;
+    HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+    for (HWND item = first; item && walked.size() <= tabOrder.size();) {
+        walked.push_back(GetDlgCtrlID(item));
+        item = GetNextDlgTabItem(dialog, item, FALSE);
+        if (item == first)
+            break;
+    }
+    EXPECT_EQ(tabOrder, walked) << "the controls Tab reaches, in order";
+    DestroyWindow(dialog);
 }
 
 TEST_F(Resources, AboutDialogTemplate)
 {
-    DialogTemplate got = {};
-    ASSERT_TRUE(ReadDialog(Raw(RT_DIALOG, IDD_ABOUT), &got)) << "dialog 103 cannot be read";
-    ASSERT_EQ(4u, got.items.size());
+    HWND about = CreateDialogParamA(module_, MAKEINTRESOURCEA(IDD_ABOUT), nullptr, IgnoreDialogMessages, 0);
+    ASSERT_NE(nullptr, about) << "dialog 103 cannot be made";
+    HWND icon = GetWindow(about, GW_CHILD);
+    HWND sunken = icon ? GetWindow(icon, GW_HWNDNEXT) : nullptr;
+    EXPECT_NE(0, icon ? SendMessageA(icon, STM_GETICON, 0, 0) : 0) << "the icon is shown";
     // The credit line names whoever made it: check its fixed part, then take it.
-    const std::string lines = "Quillmarch (in development)\nLevel editor for the VRK Engine\n\n"
-                              "Created by ";
-    EXPECT_EQ(lines, got.items[1].text.substr(0, lines.size())) << "the text's fixed lines";
-    EXPECT_GT(got.items[1].text.size(), lines.size()) << "the author's name after \"Created by \"";
-    EXPECT_EQ(std::string::npos, got.items[1].text.find('\n', lines.size()))
-        << "the credit line is the last";
+    std::string text = sunken ? TextOf(sunken) : "";
+    DestroyWindow(about);
+    const std::string lines = "Quillmarch (in development)\nLevel editor for the VRK Engine\n\nCreated by ";
+    EXPECT_EQ(lines, text.substr(0, lines.size())) << "the text's fixed lines";
+    EXPECT_GT(text.size(), lines.size()) << "the author's name after \"Created by \"";
+    EXPECT_EQ(std::string::npos, text.find('\n', lines.size())) << "the credit line is the last";
 
-    DialogTemplate want = {DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, 0, "About Quillmarch", 8, "MS Sans Serif", {}};
-    want.items = {
-        {SS_ICON, 0, 0, 0, 0, 0, IDC_ABOUT_ICON, "Static", "#107"},
-        {SS_CENTER | SS_NOPREFIX | SS_SUNKEN | WS_GROUP, 0, 0, 0, 0, 0, IDC_STATIC, "Static", got.items[1].text},
-        {SS_CENTER | WS_GROUP, 0, 0, 0, 0, 0, IDC_STATIC, "Static", "\"IT'S REAL THIS TIME\""},
-        {BS_DEFPUSHBUTTON | WS_GROUP | WS_TABSTOP, 0, 0, 0, 0, 0, IDOK, "Button", "OK"},
-    };
-    ExpectDialog(want, got);
-}
-
-INT_PTR CALLBACK IgnoreDialogMessages(HWND, UINT, WPARAM, LPARAM)
-{
-    return FALSE;
+    ExpectShownDialog(module_, IDD_ABOUT, "About Quillmarch",
+                      {{"Static", IMAGE, IDC_ABOUT_ICON},
+                       {"Static", text, IDC_STATIC},
+                       {"Static", "\"IT'S REAL THIS TIME\"", IDC_STATIC},
+                       {"Button", "OK", IDOK}},
+                      {IDOK});
 }
 
 struct TextSearch {
@@ -474,21 +410,26 @@ TEST_F(Resources, AboutTextFitsItsControl)
 
 TEST_F(Resources, SectorPropertiesDialogTemplate)
 {
-    DialogTemplate got = {};
-    ASSERT_TRUE(ReadDialog(Raw(RT_DIALOG, IDD_SECTOR_PROPERTIES), &got))
-        << "dialog 133 cannot be read";
-    const unsigned edit = ES_NUMBER | ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP;
-    DialogTemplate want = {WS_POPUP | DS_SETFONT | DS_MODALFRAME | WS_CAPTION | WS_SYSMENU, 0, 0, 0, 0, 0, "Sector Properties", 8, "MS Sans Serif", {}};
-    want.items = {
-        {BS_DEFPUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, 0, IDOK, "Button", "OK"},
-        {BS_PUSHBUTTON | WS_TABSTOP, 0, 0, 0, 0, 0, IDCANCEL, "Button", "Cancel"},
-        {BS_GROUPBOX, 0, 0, 0, 0, 0, IDC_STATIC, "Button", "Geometry"},
-        {edit, 0, 0, 0, 0, 0, IDC_FLOOR_HEIGHT, "Edit", ""},
-        {SS_LEFT | WS_GROUP, 0, 0, 0, 0, 0, IDC_STATIC, "Static", "Floor Height"},
-        {edit, 0, 0, 0, 0, 0, IDC_CEILING_HEIGHT, "Edit", ""},
-        {SS_LEFT | WS_GROUP, 0, 0, 0, 0, 0, IDC_STATIC, "Static", "Ceiling Height"},
-    };
-    ExpectDialog(want, got);
+    ExpectShownDialog(module_, IDD_SECTOR_PROPERTIES, "Sector Properties",
+                      {{"Button", "OK", IDOK},
+                       {"Button", "Cancel", IDCANCEL},
+                       {"Button", "Geometry", IDC_STATIC},
+                       {"Edit", "", IDC_FLOOR_HEIGHT},
+                       {"Static", "Floor Height", IDC_STATIC},
+                       {"Edit", "", IDC_CEILING_HEIGHT},
+                       {"Static", "Ceiling Height", IDC_STATIC}},
+                      {IDOK, IDCANCEL, IDC_FLOOR_HEIGHT, IDC_CEILING_HEIGHT});
+    // The height boxes take digits only: a letter typed there is refused.
+    HWND dialog = CreateDialogParamA(module_, MAKEINTRESOURCEA(IDD_SECTOR_PROPERTIES), nullptr,
+                                     IgnoreDialogMessages, 0);
+    ASSERT_NE(nullptr, dialog);
+    for (int id : {IDC_FLOOR_HEIGHT, IDC_CEILING_HEIGHT}) {
+        HWND edit = GetDlgItem(dialog, id);
+        for (char typed : {'x', '7', '-', '2'})
+            SendMessageA(edit, WM_CHAR, static_cast<WPARAM>(typed), 0);
+        EXPECT_EQ("72", TextOf(edit)) << "height box " << id << " after typing x7-2";
+    }
+    DestroyWindow(dialog);
 }
 
 // The manifest Windows reads from both programs, which share it.

@@ -11,14 +11,15 @@ int g_versionWarnings;  // "Expected map version ..." seen during one read
 int g_tooManyWarnings;  // "Map contains too many sectors." seen during one read
 Level g_previous;       // the level a refused image must leave untouched
 
-void CountWarning(const char* text)
+// Each text must come with its own kind.
+void CountWarning(LevelWarning kind, const char* text)
 {
-    if (strncmp(text, "Expected map version 2, file is version ", 40) == 0)
+    if (kind == LEVEL_WARNING_VERSION && strncmp(text, "Expected map version 2, file is version ", 40) == 0)
         g_versionWarnings++;
-    else if (strcmp(text, "Map contains too many sectors.") == 0)
+    else if (kind == LEVEL_WARNING_TOO_MANY_SECTORS && strcmp(text, "Map contains too many sectors.") == 0)
         g_tooManyWarnings++;
     else
-        FUZZ_FAIL("unexpected warning text \"%s\"", text);
+        FUZZ_FAIL("unexpected warning of kind %d: \"%s\"", static_cast<int>(kind), text);
 }
 
 Level MakePreviousLevel()

@@ -48,6 +48,7 @@ TEST(LevelTable, FindSectorAtUsesHalfOpenRectangles)
     Level level = NewLevel();
     Sector s = MakeSector(2, 3, 5, 7);
     AddSector(&level, &s);
+    // clang-format off
     struct Case { int column, row, expected; } cases[] = {
         {2, 3, 0}, {4, 6, 0}, {3, 5, 0},           // inside, both corners
         {5, 3, NO_SECTOR}, {2, 7, NO_SECTOR},      // right and bottom are exclusive
@@ -56,6 +57,7 @@ TEST(LevelTable, FindSectorAtUsesHalfOpenRectangles)
         {2 - 65536, 3, NO_SECTOR},                 // no wrap to 16 bits
         {65536 + 2, 3, NO_SECTOR},
     };
+    // clang-format on
     for (const Case& c : cases)
         EXPECT_EQ(c.expected, FindSectorAt(&level, c.column, c.row)) << "cell " << c.column << "," << c.row;
 }
@@ -176,13 +178,14 @@ TEST(LevelTable, AddSectorRefusesThe257th)
     LevelSnapshot before = TakeSnapshot(level);
     Sector extra = MakeSector(300, 0, 301, 1);
     EXPECT_EQ(NO_SECTOR, AddSector(&level, &extra));
+    // The whole record is compared, so a write one slot past the sector
+    // table, into the first portal slot, shows too.
     EXPECT_EQ("", DescribeChange(before, level)) << "a refused sector must change nothing";
-    // The first portal slot follows the last sector slot; it stays as it was.
-    EXPECT_EQ(0, level.portals[0].offsetX);
 }
 
 TEST(LevelTable, SetStartCellTruncatesTowardZero)
 {
+    // clang-format off
     struct Case { int x, y, column, row; } cases[] = {
         {0, 0, 0, 0}, {15, 15, 0, 0}, {16, 31, 1, 1}, {100, 200, 6, 12},
         {-1, -15, 0, 0},            // -1/16 truncates to 0, not -1
@@ -190,6 +193,7 @@ TEST(LevelTable, SetStartCellTruncatesTowardZero)
         {32767, 32767, 2047, 2047},
         {-32768, 0, 63488, 0},     // -2048 stored in 16 bits
     };
+    // clang-format on
     for (const Case& c : cases) {
         Level level = NewLevel();
         SetStartCell(&level, PackPosition(c.x, c.y));

@@ -73,7 +73,7 @@ void CollectStructural(const char* problem, void* context)
         static_cast<ProblemList*>(context)->text += std::string(problem) + "; ";
 }
 
-void IgnoreWarning(const char*) {}
+void IgnoreWarning(LevelWarning, const char*) {}
 
 bool CheckWrittenFile(SoakSession* session, const std::string& path, const Bytes& bytes)
 {

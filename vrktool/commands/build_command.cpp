@@ -68,8 +68,10 @@ void WarnOfStalePortals(const Level& level, const char* name)
 int RunBuild()
 {
     const char* name = ShownName(g_args.path);
-    if (IsOutputTheInput(g_args.path, g_args.out))
-        return RefuseOutputOverInput(g_args.out);
+    if (IsOutputTheInput(g_args.path, g_args.out)) {
+        SayOutputIsTheInput(g_args.out);
+        return TOOL_FAILED;
+    }
     std::vector<unsigned char> text;
     std::string error;
     if (!ReadDocument(g_args.path, &text, &error)) {
@@ -88,7 +90,7 @@ int RunBuild()
     }
     if (build.portalsGiven)
         WarnOfStalePortals(level, name);
-    return SaveBuiltLevel(level, g_args.path, build.leftOut, g_args.out);
+    return SaveBuiltLevel(level, g_args.path, build.leftOut, g_args.out) ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

@@ -50,7 +50,7 @@ int RunMerge()
     for (const std::string& conflict : conflicts)
         fprintf(stderr, "%s: conflict: %s\n", name.c_str(), conflict.c_str());
     // A level that could not be written is no merge: 2, not a conflict.
-    if (SaveBuiltLevel(merged, name, leftOut, g_args.out) != TOOL_DONE)
+    if (!SaveBuiltLevel(merged, name, leftOut, g_args.out))
         return TOOL_FAILED;
     if (conflicts.empty())
         return TOOL_DONE;

@@ -2,6 +2,7 @@
 #include <stdio.h>
 
 #include <string>
+#include <vector>
 
 #include "level.h"
 #include "raw_level.h"
@@ -37,8 +38,10 @@ int RunPortals()
         return TOOL_FAILED;
     }
     static Level level;  // the one level this run works on
-    level = NewLevel();
-    if (LoadToolLevel(file, path, &level) != 0) {
+    std::vector<LoadWarning> warnings;
+    bool loaded = LoadToolLevel(file, &level, &warnings);
+    PrintLoadWarnings(path, warnings);
+    if (!loaded) {
         fprintf(stderr, "%s: unable to read level from file\n", ShownName(path));
         return TOOL_FAILED;
     }
@@ -55,7 +58,7 @@ int RunPortals()
         return TOOL_FAILED;
     }
     int leftOut = BuildPortals(&level);
-    return SaveBuiltLevel(level, path, leftOut, out);
+    return SaveBuiltLevel(level, path, leftOut, out) ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

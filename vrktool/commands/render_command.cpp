@@ -68,54 +68,42 @@ void PrintRefusal(const char* problem, void* context)
     fprintf(stderr, "%s: %s\n", static_cast<const char*>(context), problem);
 }
 
-std::vector<std::string> g_warnings;  // the reader's warnings for the file being drawn
-
-void KeepWarning(const char* text)
-{
-    g_warnings.push_back(text);
-}
-
-// Reads and parses a level to draw. Returns TOOL_DONE, or TOOL_FAILED after
-// saying why: what the editor cannot open gets `check`'s lines. The
-// reader's warnings on a level it opens are shown.
-int LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
+// Reads and loads a level to draw; false after saying why: what the editor
+// cannot open gets `check`'s lines. The reader's warnings on a level it
+// opens are shown.
+bool LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level)
 {
     const char* name = ShownName(path);
     if (!ReadLevelFile(path, file)) {
         fprintf(stderr, "%s: cannot be read: %s\n", name, file->info.reason.c_str());
-        return TOOL_FAILED;
+        return false;
     }
-    const std::vector<unsigned char>& bytes = file->bytes;
-    *level = NewLevel();
-    g_warnings.clear();
-    SetLevelWarningHook(KeepWarning);
-    int parsed = ParseLevel(level, bytes.data(), bytes.size());
-    SetLevelWarningHook(nullptr);
-    if (parsed != 0) {
-        CheckLevelFile(bytes.data(), bytes.size(), file->info.size, PrintRefusal, const_cast<char*>(name));
-        return TOOL_FAILED;
+    std::vector<LoadWarning> warnings;
+    if (!LoadToolLevel(*file, level, &warnings)) {
+        CheckLevelFile(file->bytes.data(), file->bytes.size(), file->info.size, PrintRefusal,
+                       const_cast<char*>(name));
+        return false;
     }
-    for (const std::string& warning : g_warnings)
-        fprintf(stderr, "%s: %s\n", name, warning.c_str());
-    return TOOL_DONE;
+    PrintLoadWarnings(path, warnings);
+    return true;
 }
 
 int RunRender()
 {
     const char* name = ShownName(g_args.path);
     bool compare = !g_args.compare.empty();
-    if (IsOutputTheInput(g_args.path, g_args.out) || (compare && IsOutputTheInput(g_args.compare, g_args.out)))
-        return RefuseOutputOverInput(g_args.out);
+    if (IsOutputTheInput(g_args.path, g_args.out) || (compare && IsOutputTheInput(g_args.compare, g_args.out))) {
+        SayOutputIsTheInput(g_args.out);
+        return TOOL_FAILED;
+    }
     // What the editor can open is drawn; what it refuses is described as
     // `check` describes it. Large tables: the level and the one it is
     // compared with.
     static Level level, before;
     LevelFileBytes file, beforeFile;
-    int loaded = LoadLevelToDraw(g_args.path, &file, &level);
-    if (loaded == TOOL_DONE && compare)
-        loaded = LoadLevelToDraw(g_args.compare, &beforeFile, &before);
-    if (loaded != TOOL_DONE)
-        return loaded;
+    if (!LoadLevelToDraw(g_args.path, &file, &level) ||
+        (compare && !LoadLevelToDraw(g_args.compare, &beforeFile, &before)))
+        return TOOL_FAILED;
     const std::vector<unsigned char>& bytes = file.bytes;
 
     long width = 0, height = 0;
@@ -155,7 +143,7 @@ int RunRender()
         fprintf(stderr, "%s: unable to encode the picture\n", g_args.out.c_str());
         return TOOL_FAILED;
     }
-    return WriteOutputFile(g_args.out, png, "picture") == 0 ? TOOL_DONE : TOOL_FAILED;
+    return WriteOutputFile(g_args.out, png, "picture") ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

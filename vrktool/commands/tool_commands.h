@@ -12,8 +12,10 @@
 
 #include "file_layer.h"
 #include "level.h"
+#include "level_file.h"
 
-// The one rule of exit codes for every command.
+// The one rule of exit codes for every command. Only a command's Run
+// function returns one; what it calls returns bool.
 enum ToolExitCode {
     TOOL_DONE = 0,   // done, and nothing found
     TOOL_FOUND = 1,  // done, and something found: problems, a level render will not draw
@@ -70,30 +72,40 @@ bool ReadLevelFile(const std::string& path, LevelFileBytes* file);
 
 // Writes bytes to out through a new file moved over it when complete, or
 // to standard output for "-". Says why on stderr, in the system's words,
-// when it cannot; returns 0 or -1.
-int WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what);
+// and returns false when it cannot.
+bool WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what);
 
 // Whether -o names the input file itself, however it is written; standard
 // input and output never count.
 bool IsOutputTheInput(const std::string& path, const std::string& out);
 
-// Says that out is the input and will not be written over; returns the
-// exit code.
-int RefuseOutputOverInput(const std::string& out);
+// Says on stderr that out is the input and will not be written over.
+void SayOutputIsTheInput(const std::string& out);
 
-// Loads the level of a file's bytes as the editor would, the reader's
-// warnings on stderr after the file's name. Returns 0 or -1.
-int LoadToolLevel(const LevelFileBytes& file, const std::string& path, Level* level);
+// One of the reader's warnings on a file, with its kind.
+struct LoadWarning {
+    LevelWarning kind;
+    std::string text;
+};
+
+// The one loader of every command: loads the level of a file's bytes into a
+// fresh level as the editor would, keeping the reader's warnings for the
+// caller to show or weigh. False when the reader refuses the file.
+bool LoadToolLevel(const LevelFileBytes& file, Level* level, std::vector<LoadWarning>* warnings);
+
+// The warnings on stderr, each after the file's name.
+void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& warnings);
 
 // Saves a level whose portals were just built, saying first how many
-// shared edges from source did not fit the table. Returns the exit code.
-int SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out);
+// shared edges from source did not fit the table. False, having said why,
+// when it was not written.
+bool SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out);
 
-// Loads a level file as the editor opens it, with the portal records the
-// file stores (as many as the table holds) in its portal table, for the
-// commands that compare levels. When the file cannot be read or the reader
-// refuses it, says so on stderr and returns false; an old version loads
-// without a word, since the comparison names it.
+// Reads and loads a level file as the editor opens it, with the portal
+// records the file stores (as many as the table holds) in its portal table,
+// for the commands that compare levels. When the file cannot be read or the
+// reader refuses it, says so on stderr and returns false; an old version
+// loads without a word, since the comparison names it.
 bool LoadStoredLevel(const std::string& path, Level* level);
 
 #endif

@@ -1,5 +1,6 @@
 // What the commands of vrktool share: reading a level file or standard
 // input, writing a file or standard output, loading and saving a level.
+// Levels are loaded here alone, for every command.
 #include <stdio.h>
 #include <string.h>
 
@@ -15,6 +16,7 @@
 #include "level.h"
 #include "level_file.h"
 #include "portals.h"
+#include "raw_level.h"
 #include "tool_commands.h"
 
 const char STANDARD_STREAM[] = "-";
@@ -50,11 +52,11 @@ bool ReadStandardInput(size_t capacity, LevelFileBytes* file)
     return true;
 }
 
-const char* g_loadingPath = "";  // named in the reader's warnings
+std::vector<LoadWarning>* g_warnings;  // where the reader's warnings on the file being loaded go
 
-void PrintLoadWarning(const char* text)
+void KeepLoadWarning(LevelWarning kind, const char* text)
 {
-    fprintf(stderr, "%s: %s\n", g_loadingPath, text);
+    g_warnings->push_back(LoadWarning{kind, text});
 }
 
 }  // namespace
@@ -89,19 +91,19 @@ bool ReadLevelFile(const std::string& path, LevelFileBytes* file)
     return ReadInputFile(path, LARGEST_LEVEL + 1, file);
 }
 
-int WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what)
+bool WriteOutputFile(const std::string& out, const std::vector<unsigned char>& bytes, const char* what)
 {
     if (out == STANDARD_STREAM) {
         // A failed write shows at the end, where standard output is flushed.
         fwrite(bytes.data(), 1, bytes.size(), stdout);
-        return 0;
+        return true;
     }
     std::string reason;
     if (ReplaceFileContents(out.c_str(), bytes.data(), bytes.size(), &reason) != 0) {
         fprintf(stderr, "%s: unable to write %s to file: %s\n", out.c_str(), what, reason.c_str());
-        return -1;
+        return false;
     }
-    return 0;
+    return true;
 }
 
 bool IsOutputTheInput(const std::string& path, const std::string& out)
@@ -109,28 +111,61 @@ bool IsOutputTheInput(const std::string& path, const std::string& out)
     return path != STANDARD_STREAM && out != STANDARD_STREAM && IsSameFile(path.c_str(), out.c_str());
 }
 
-int RefuseOutputOverInput(const std::string& out)
+void SayOutputIsTheInput(const std::string& out)
 {
     fprintf(stderr, "%s: is the input file; vrktool writes this output to another file only\n", out.c_str());
-    return TOOL_FAILED;
 }
 
-int LoadToolLevel(const LevelFileBytes& file, const std::string& path, Level* level)
+bool LoadToolLevel(const LevelFileBytes& file, Level* level, std::vector<LoadWarning>* warnings)
 {
-    g_loadingPath = ShownName(path);
-    SetLevelWarningHook(PrintLoadWarning);
+    *level = NewLevel();
+    warnings->clear();
+    g_warnings = warnings;
+    SetLevelWarningHook(KeepLoadWarning);
     int parsed = ParseLevel(level, file.bytes.data(), file.bytes.size());
     SetLevelWarningHook(nullptr);
-    return parsed;
+    return parsed == 0;
 }
 
-int SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out)
+void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& warnings)
+{
+    for (const LoadWarning& warning : warnings)
+        fprintf(stderr, "%s: %s\n", ShownName(path), warning.text.c_str());
+}
+
+bool LoadStoredLevel(const std::string& path, Level* level)
+{
+    LevelFileBytes file;
+    if (!ReadLevelFile(path, &file)) {
+        fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
+        return false;
+    }
+    std::vector<LoadWarning> warnings;
+    if (!LoadToolLevel(file, level, &warnings)) {
+        // The reader's refusal, when it gave one, is the reason; a version
+        // warning is none, since the comparison names the version.
+        std::string reason = "unable to read level from file";
+        for (const LoadWarning& warning : warnings) {
+            if (warning.kind == LEVEL_WARNING_TOO_MANY_SECTORS)
+                reason = warning.text;
+        }
+        fprintf(stderr, "%s: cannot be loaded: %s\n", ShownName(path), reason.c_str());
+        return false;
+    }
+    RawLevel raw;
+    ReadRawLevel(file.bytes.data(), file.bytes.size(), file.info.size, &raw);
+    size_t count = raw.portalsPresent < size_t(MAX_PORTALS) ? raw.portalsPresent : size_t(MAX_PORTALS);
+    for (size_t i = 0; i < count; i++)
+        level->portals[i] = GetRawPortal(raw, i);
+    level->portalCount = static_cast<uint16_t>(count);
+    return true;
+}
+
+bool SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out)
 {
     if (leftOut > 0)
         fprintf(stderr, "%s: %d shared edges left out, the portal table holds %d\n", ShownName(source), leftOut,
                 static_cast<int>(MAX_SHARED_EDGES));
     std::vector<unsigned char> bytes(LevelFileSize(&level));
-    if (SerializeLevel(&level, bytes.data(), bytes.size()) != bytes.size() || WriteOutputFile(out, bytes, "level") != 0)
-        return TOOL_FAILED;
-    return TOOL_DONE;
+    return SerializeLevel(&level, bytes.data(), bytes.size()) == bytes.size() && WriteOutputFile(out, bytes, "level");
 }

@@ -64,14 +64,9 @@ void CheckSectors(const Level& level, Reporter* r)
         if (s.floorHeight > s.ceilingHeight)
             Report(r, "sector %d: floor %u above ceiling %u", i, s.floorHeight, s.ceilingHeight);
     }
-    // Half-open rectangles intersect when both ranges share a positive length.
     for (int i = 0; i < level.sectorCount; i++) {
-        const Sector& a = level.sectors[i];
         for (int j = i + 1; j < level.sectorCount; j++) {
-            const Sector& b = level.sectors[j];
-            bool columns = (a.left > b.left ? a.left : b.left) < (a.right < b.right ? a.right : b.right);
-            bool rows = (a.top > b.top ? a.top : b.top) < (a.bottom < b.bottom ? a.bottom : b.bottom);
-            if (columns && rows)
+            if (SectorsIntersect(&level.sectors[i], &level.sectors[j]))
                 Report(r, "sectors %d and %d intersect", i, j);
         }
     }

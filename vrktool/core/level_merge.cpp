@@ -27,14 +27,6 @@ bool SameLevel(const Level& a, const Level& b)
     return true;
 }
 
-// Half-open rectangles intersect when both ranges share a positive length.
-bool Intersect(const Sector& a, const Sector& b)
-{
-    bool columns = (a.left > b.left ? a.left : b.left) < (a.right < b.right ? a.right : b.right);
-    bool rows = (a.top > b.top ? a.top : b.top) < (a.bottom < b.bottom ? a.bottom : b.bottom);
-    return columns && rows;
-}
-
 struct Merge {
     const Level& base;
     const Level& ours;
@@ -109,7 +101,7 @@ void MergeTheirAdditions(Merge* m, const std::vector<int>& ourAdditions)
         const Level& level = *m->merged;
         int hit = NO_SECTOR;
         for (int i = 0; i < level.sectorCount && hit == NO_SECTOR; i++) {
-            if (Intersect(level.sectors[i], s))
+            if (SectorsIntersect(&level.sectors[i], &s))
                 hit = i;
         }
         if (hit != NO_SECTOR) {

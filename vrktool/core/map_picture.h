@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "level.h"
+#include "map_palette.h"
 
 struct MapPicture {
     int width;
@@ -23,14 +24,6 @@ enum SectorShade {
     SHADE_NONE,    // black interiors, as the editor draws them
     SHADE_FLOOR,   // a grey whose level is the floor height
     SHADE_CEILING  // likewise the ceiling height
-};
-
-enum : uint32_t {
-    MAP_FIELD_COLOUR = 0x000000,
-    MAP_GRID_COLOUR = 0x00007F,
-    MAP_SECTOR_COLOUR = 0xFF0000,
-    MAP_START_COLOUR = 0x00FF00,
-    MAP_PORTAL_COLOUR = 0xFFFF00
 };
 
 // The marks of `render --compare`, each in its own colour.

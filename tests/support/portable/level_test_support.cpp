@@ -62,7 +62,7 @@ namespace {
 
 std::vector<std::string> g_capturedWarnings;  // what the hook received
 
-void CaptureWarning(const char* text)
+void CaptureWarning(LevelWarning, const char* text)
 {
     g_capturedWarnings.push_back(text);
 }

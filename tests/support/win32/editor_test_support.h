@@ -10,6 +10,7 @@
 #include <string>
 
 #include "level.h"
+#include "map_palette.h"
 #include "sectors.h"
 
 // A top-down 32-bit DIB section selected into a memory DC, so the pixels
@@ -31,12 +32,12 @@ COLORREF PixelAt(const Canvas* canvas, int x, int y);
 // "(r, g, b)" for failure messages.
 std::string DescribeColour(COLORREF colour);
 
-// The colours the map view draws with.
-const COLORREF GRID_COLOUR = RGB(0, 0, 127);
-const COLORREF SECTOR_COLOUR = RGB(255, 0, 0);
-const COLORREF START_COLOUR = RGB(0, 255, 0);
-const COLORREF FRAME_COLOUR = RGB(255, 255, 255);
-const COLORREF FIELD_COLOUR = RGB(0, 0, 0);
+// The colours the map view draws with, as a DC's pixels read.
+const COLORREF GRID_COLOUR = ToColorRef(MAP_GRID_COLOUR);
+const COLORREF SECTOR_COLOUR = ToColorRef(MAP_SECTOR_COLOUR);
+const COLORREF START_COLOUR = ToColorRef(MAP_START_COLOUR);
+const COLORREF FRAME_COLOUR = ToColorRef(MAP_SELECTION_COLOUR);
+const COLORREF FIELD_COLOUR = ToColorRef(MAP_FIELD_COLOUR);
 
 // A fresh level in g_level and a cleared edit state.
 void ResetEditorState();
