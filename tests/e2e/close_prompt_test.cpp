@@ -286,8 +286,7 @@ TEST_F(CloseRequest, RequestsWhileABoxOrDialogIsUpChangeNothing)
         const char* caption;  // null: the Save dialog
         int command;          // 0: the close request, which asks
         bool modified;
-    } cases[] = {{"Sector Properties", IDM_SECTOR_PROPERTIES, false}, {nullptr, IDM_FILE_SAVE_AS, true},
-                 {"Unsaved changes", 0, true}};
+    } cases[] = {{"Sector Properties", IDM_SECTOR_PROPERTIES, false}, {nullptr, IDM_FILE_SAVE_AS, true}, {"Unsaved changes", 0, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.caption ? c.caption : "Save As");
         if (c.command == IDM_FILE_SAVE_AS)
