@@ -33,7 +33,7 @@ enum {
 
 void ShowError(HWND window, const char* text)
 {
-    MessageBoxA(window, text, "Error", MB_ICONERROR);
+    ShowMessageBox(window, text, "Error", MB_ICONERROR);
 }
 
 typedef BOOL(WINAPI* FileDialogFunction)(OPENFILENAMEW*);
@@ -135,7 +135,7 @@ void WarnEdgesLeftOut(HWND window, int edgesLeftOut)
              "The level was saved, but the portal table is full: %d shared %s left "
              "without portals.",
              edgesLeftOut, edgesLeftOut == 1 ? "edge was" : "edges were");
-    MessageBoxA(window, text, "Portal table full", MB_ICONWARNING);
+    ShowMessageBox(window, text, "Portal table full", MB_ICONWARNING);
 }
 
 // 1 when the level was written, 0 when the Save dialog was cancelled or the
@@ -164,19 +164,20 @@ int SaveLevelCommand(HWND window, bool saveAs)
     return 1;
 }
 
-// Asks about unsaved changes before they would be lost. Returns 1 when the
-// caller may go on: nothing to lose, the changes were saved, or the user
-// chose to drop them; 0 otherwise.
+}  // namespace
+
 int ConfirmLosingChanges(HWND window)
 {
     if (!g_level.modified)
         return 1;
-    int answer = MessageBoxA(window, "Would you like to save your changes?", "Unsaved changes",
-                             MB_ICONWARNING | MB_YESNOCANCEL);
+    int answer = ShowMessageBox(window, "Would you like to save your changes?", "Unsaved changes",
+                                MB_ICONWARNING | MB_YESNOCANCEL);
     if (answer == IDYES)
         return SaveLevelCommand(window, false);
     return answer == IDNO ? 1 : 0;
 }
+
+namespace {
 
 // Drops the selection and any stretch, and grays Sector Properties with them.
 void ForgetEditState(HWND window)
@@ -243,12 +244,26 @@ void OnFileOpen(HWND window)
 void RunDialog(HWND window, int dialogId, DLGPROC handler)
 {
     DialogBoxParamW(g_instance, MAKEINTRESOURCEW(dialogId), window, handler, 0);
+    // An open Sector Properties held the session's end off; closed without
+    // an edit, it holds it no longer.
+    ReleaseSessionBlock(window);
 }
 
 }  // namespace
 
+bool IsModalWindowUp(HWND window)
+{
+    return !IsWindowEnabled(window);
+}
+
 void OnClose(HWND window)
 {
+    // A close request while a box or dialog is up (sent by another program:
+    // the window takes no input then) is let go. The user is answering that
+    // already; asked inside it, a Yes would save while a file dialog has
+    // moved the current folder, or close under an open Sector Properties.
+    if (IsModalWindowUp(window))
+        return;
     // Only a completed save, or the user's No, lets the window go.
     if (ConfirmLosingChanges(window))
         DestroyWindow(window);
@@ -281,6 +296,12 @@ void EnableSectorProperties(HWND window, bool enable)
 
 void OnDropFiles(HWND window, HDROP drop)
 {
+    // A drop while a box or dialog is up is let go, as a close request is:
+    // a level loaded then would replace the one under an open dialog.
+    if (IsModalWindowUp(window)) {
+        DragFinish(drop);
+        return;
+    }
     // Asking with a null buffer gives the path's length, so a path of any
     // length is taken whole. A path that cannot be converted exactly stays
     // empty, and its load fails as a missing file's does.

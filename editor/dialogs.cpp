@@ -7,10 +7,13 @@
 #include "mouse_edit.h"
 #include "resource.h"
 #include "title.h"
+#include "wide_text.h"
 
 namespace {
 
 enum { MAX_HEIGHT = 255 };
+
+HWND g_sectorProperties;  // the open Sector Properties dialog, if any
 
 // Reads a height edit, the same way on every system: an empty field reads
 // 0, and digits with spaces around them are taken up to MAX_HEIGHT. Returns
@@ -39,8 +42,8 @@ bool ReadHeight(HWND dialog, int controlId, unsigned* height)
 // Tells the user and puts the focus back on the edit, its text selected.
 void RefuseHeight(HWND dialog, int controlId, const char* text)
 {
-    MessageBoxA(dialog, text, "Sector Properties", MB_ICONWARNING);
-    SendMessageA(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, controlId)),
+    ShowMessageBox(dialog, text, "Sector Properties", MB_ICONWARNING);
+    SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(GetDlgItem(dialog, controlId)),
                  TRUE);
 }
 
@@ -66,6 +69,19 @@ void ConfirmSectorProps(HWND dialog)
 
 }  // namespace
 
+int ShowMessageBox(HWND owner, const char* text, const char* caption, UINT type)
+{
+    std::wstring wideText, wideCaption;
+    WidenUtf8(text, &wideText);
+    WidenUtf8(caption, &wideCaption);
+    return MessageBoxW(owner, wideText.c_str(), wideCaption.c_str(), type);
+}
+
+bool IsSectorPropertiesOpen()
+{
+    return g_sectorProperties != nullptr;
+}
+
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
 {
     switch (message) {
@@ -86,6 +102,7 @@ INT_PTR CALLBACK SectorPropsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
 {
     switch (message) {
     case WM_INITDIALOG: {
+        g_sectorProperties = dialog;
         unsigned floor = 0;
         unsigned ceiling = 0;
         if (GetSelectedHeights(&floor, &ceiling)) {
@@ -103,6 +120,9 @@ INT_PTR CALLBACK SectorPropsDlgProc(HWND dialog, UINT message, WPARAM wParam, LP
             EndDialog(dialog, IDCANCEL);
             return TRUE;
         }
+        break;
+    case WM_DESTROY:
+        g_sectorProperties = nullptr;
         break;
     }
     return FALSE;

@@ -24,6 +24,20 @@ std::wstring GetCommandLinePath(const wchar_t* commandLine)
     return std::wstring(start, end);
 }
 
+// The path made absolute against the folder the editor starts in. A file
+// dialog moves the process's current folder while it is up, and a relative
+// name would then save over a file of the same name in the folder browsed to.
+std::wstring MakeAbsolutePath(const std::wstring& path)
+{
+    DWORD size = path.empty() ? 0 : GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    DWORD length = size ? GetFullPathNameW(path.c_str(), size, &full[0], nullptr) : 0;
+    if (length == 0 || length >= size)
+        return path;
+    full.resize(length);
+    return full;
+}
+
 }  // namespace
 
 // The wide entry point takes the command line as the system holds it, so a
@@ -32,7 +46,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR commandLine, int showSt
 {
     // A path that cannot be converted exactly names no file: it stays empty
     // and loads nothing, like a path that does not exist.
-    std::wstring widePath = GetCommandLinePath(commandLine ? commandLine : L"");
+    std::wstring widePath = MakeAbsolutePath(GetCommandLinePath(commandLine ? commandLine : L""));
     std::string path;
     NarrowToUtf8(widePath.c_str(), widePath.size(), &path);
 

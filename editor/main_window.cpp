@@ -4,6 +4,7 @@
 #include <shellapi.h>
 
 #include "commands.h"
+#include "dialogs.h"
 #include "level_file.h"
 #include "map_view.h"
 #include "mouse_edit.h"
@@ -25,7 +26,7 @@ HWND g_mainWindow;  // set once the window exists
 // goes on after it. At start-up there is no window yet, and no owner.
 void ShowLoadWarning(LevelWarning, const char* text)
 {
-    MessageBoxA(GetMainWindow(), text, "Failed to load map", MB_ICONWARNING);
+    ShowMessageBox(GetMainWindow(), text, "Failed to load map", MB_ICONWARNING);
 }
 
 // Window created: drop target, drawing tools, title.

@@ -1,5 +1,6 @@
 // Win32 file layer: CreateFileW/GetFileType/ReadFile/WriteFile/FlushFileBuffers/MoveFileExW,
-// and GetFileInformationByHandle for a file's identity. Paths arrive as UTF-8
+// GetFinalPathNameByHandleW for the file a link names, and
+// GetFileInformationByHandle for a file's identity. Paths arrive as UTF-8
 // and reach the system as UTF-16, whatever the ANSI code page, so the file
 // named is the file used.
 #include "file_layer.h"
@@ -119,16 +120,52 @@ bool GetFileIdentity(const char* path, BY_HANDLE_FILE_INFORMATION* identity)
     return ok != FALSE;
 }
 
+// The file a save replaces: path itself, or, where path is a symbolic link
+// (through any number of links), the file at their end, so the link stays
+// and the level it names gets the new contents. Moving the new file over
+// the link would put a plain file in its place. Returns 0, or the error of
+// a link that names no file: saved through, it would lose its link too.
+DWORD ResolveSaveTarget(const std::wstring& path, std::wstring* target)
+{
+    *target = path;
+    HANDLE file = CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        DWORD error = GetLastError();
+        DWORD attributes = GetFileAttributesW(path.c_str());
+        bool link = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+        return link ? error : 0;
+    }
+    const DWORD flags = FILE_NAME_NORMALIZED | VOLUME_NAME_DOS;
+    DWORD size = GetFinalPathNameByHandleW(file, nullptr, 0, flags);
+    std::wstring final(size, L'\0');
+    DWORD length = size ? GetFinalPathNameByHandleW(file, &final[0], size, flags) : 0;
+    CloseHandle(file);
+    if (length == 0 || length >= size)
+        return 0;
+    final.resize(length);
+    // The system gives the "\\?\" form; a path that fits the usual limit is
+    // kept in the ordinary form, as the caller's was.
+    if (final.compare(0, 8, L"\\\\?\\UNC\\") == 0 && length - 6 < MAX_PATH)
+        final = L"\\" + final.substr(7);
+    else if (final.compare(0, 4, L"\\\\?\\") == 0 && length - 4 < MAX_PATH)
+        final = final.substr(4);
+    *target = final;
+    return 0;
+}
+
 }  // namespace
 
 int ReplaceFileContents(const char* path, const unsigned char* data, size_t size, std::string* reason)
 {
+    std::wstring givenPath, widePath;
+    if (!WidenUtf8(path, &givenPath))
+        return RefuseWrite(reason, ERROR_INVALID_NAME);
+    if (DWORD error = ResolveSaveTarget(givenPath, &widePath))
+        return RefuseWrite(reason, error);
     // A read-only file or a folder is never replaced. Asked before the new
     // file exists, so a refusal leaves nothing behind; not every system's
     // rename asks.
-    std::wstring widePath;
-    if (!WidenUtf8(path, &widePath))
-        return RefuseWrite(reason, ERROR_INVALID_NAME);
     DWORD attributes = GetFileAttributesW(widePath.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)))
         return RefuseWrite(reason, ERROR_ACCESS_DENIED);

@@ -123,22 +123,21 @@ TEST_F(CloseRequest, RightClickAloneIsAChangeToAskAbout)
     ExpectFileBytes(PathOf("start.vrk"), MakeLevelFile(1, 1, {{0, 0, 2, 2, 50, 60}}));
 }
 
-// A close request that arrives while the Save dialog is up is handled by
-// the dialog's own message loop: answered No, the window is destroyed from
-// inside that loop, and the editor must still end rather than wait for a
-// quit message that the dialog's loop took.
-TEST_F(CloseRequest, NoWhileTheSaveDialogIsUpEndsTheEditor)
+// The session's end that arrives while the Save dialog is up is handled by
+// the dialog's own message loop: the window is destroyed from inside that
+// loop, and the editor must still end rather than wait for a quit message
+// that the dialog's loop took.
+TEST_F(CloseRequest, SessionEndWhileTheSaveDialogIsUpEndsTheEditor)
 {
     Start();
     AddSectorAt(2, 3);
     PostCommand(editor_.window, IDM_FILE_SAVE_AS);
     HWND dialog = WaitForFileDialog();
     ASSERT_NE(dialog, nullptr) << "no Save dialog appeared";
-    Close();
-    AnswerQuestion(IDNO);
+    PostMessageA(editor_.window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     EXPECT_TRUE(WaitForWindowGone(dialog)) << "the Save dialog outlived its owner";
     ExpectExitAfter(false);
-    EXPECT_TRUE(ListFolder(folder_, true).empty()) << "a file was written after No";
+    EXPECT_TRUE(ListFolder(folder_, true).empty()) << "a file was written as the session ended";
 }
 
 namespace {
@@ -162,6 +161,13 @@ TEST_F(CloseRequest, SessionEndIsAnsweredAtOnceAndAskedAfterwards)
 {
     StartWithFile("session.vrk", LOADED_LEVEL);
     EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 1u) << "no changes: the session may end";
+    ExpectNoDialog();
+    PostCommand(editor_.window, IDM_SECTOR_PROPERTIES);
+    HWND properties = WaitForDialog(editor_.processId, "Sector Properties");
+    ASSERT_NE(properties, nullptr) << "Sector Properties did not open";
+    EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 0u) << "heights being typed refuse";
+    PressDialogButton(properties, IDCANCEL);
+    EXPECT_TRUE(WaitForWindowGone(properties)) << "Sector Properties did not close";
     ExpectNoDialog();
     AddSectorAt(5, 0);
     EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_CRITICAL), 1u) << "a forced end is not refused";
@@ -189,6 +195,25 @@ TEST_F(CloseRequest, SessionEndingEndsTheEditor)
     ExpectFileBytes(PathOf("ending.vrk"), LOADED_LEVEL);
 }
 
+// Once the session goes on after all, the question no longer ends the
+// editor: Yes saves, No and Cancel keep the edits, and the window stays.
+TEST_F(CloseRequest, QuestionAfterTheSessionWentOnKeepsTheEditor)
+{
+    StartWithFile("goes-on.vrk", LOADED_LEVEL);
+    AddSectorAt(5, 0);
+    for (int answer : {IDNO, IDCANCEL, IDYES}) {
+        SCOPED_TRACE("answer " + std::to_string(answer));
+        EXPECT_EQ(QuerySessionEnd(editor_.window, ENDSESSION_LOGOFF), 0u) << "unsaved changes refuse";
+        ASSERT_NE(WaitForDialog(editor_.processId, "Unsaved changes"), nullptr) << "no question after the query";
+        SendMessageTimeoutA(editor_.window, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF, SMTO_NORMAL, DRIVER_TIMEOUT_MS,
+                            nullptr);
+        AnswerQuestion(answer);
+        ExpectNoDialog();
+        ExpectTitle("goes-on.vrk", answer != IDYES);
+    }
+    ExpectFileBytes(PathOf("goes-on.vrk"), LOADED_PLUS_SECTOR_AT_5X0);
+}
+
 // File, Exit asks as the close request does; with nothing unsaved it ends
 // at once.
 TEST_F(CloseRequest, FileExitAsksAsClosingDoes)
@@ -206,25 +231,24 @@ TEST_F(CloseRequest, FileExitAsksAsClosingDoes)
 
 namespace {
 
-// Starts a thread in the editor that loads the library at `path`.
-bool LoadLibraryInEditor(const EditorProcess& editor, const std::string& path)
+// Starts a thread in the editor that calls the kernel32 function with the
+// text; the thread's handle, or null.
+HANDLE CallInEditor(const EditorProcess& editor, const char* function, const std::string& text)
 {
     HANDLE process = OpenProcess(PROCESS_CREATE_THREAD | PROCESS_QUERY_INFORMATION | PROCESS_VM_OPERATION |
                                      PROCESS_VM_WRITE | PROCESS_VM_READ,
                                  FALSE, editor.processId);
     if (!process)
-        return false;
-    void* name = VirtualAllocEx(process, nullptr, path.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+        return nullptr;
+    void* name = VirtualAllocEx(process, nullptr, text.size() + 1, MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
     // The system libraries lie at the same place in every process.
-    auto load = reinterpret_cast<LPTHREAD_START_ROUTINE>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "LoadLibraryA")));
+    auto call = reinterpret_cast<LPTHREAD_START_ROUTINE>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), function)));
     HANDLE thread = nullptr;
-    if (name && WriteProcessMemory(process, name, path.c_str(), path.size() + 1, nullptr))
-        thread = CreateRemoteThread(process, nullptr, 0, load, name, 0, nullptr);
-    if (thread)
-        CloseHandle(thread);
+    if (name && WriteProcessMemory(process, name, text.c_str(), text.size() + 1, nullptr))
+        thread = CreateRemoteThread(process, nullptr, 0, call, name, 0, nullptr);
     CloseHandle(process);
-    return thread != nullptr;
+    return thread;
 }
 
 }  // namespace
@@ -238,9 +262,56 @@ TEST_F(CloseRequest, EndsEvenWhileAThreadHoldsTheLibraryLoader)
     snprintf(name, sizeof name, "QuillmarchLoaderHeld-%lu", static_cast<unsigned long>(editor_.processId));
     HANDLE held = CreateEventA(nullptr, TRUE, FALSE, name);
     ASSERT_NE(held, nullptr);
-    ASSERT_TRUE(LoadLibraryInEditor(editor_, ToWindowsPath(QM_LOADER_HOLD_DLL))) << "no thread in the editor";
+    HANDLE thread = CallInEditor(editor_, "LoadLibraryA", ToWindowsPath(QM_LOADER_HOLD_DLL));
+    ASSERT_NE(thread, nullptr) << "no thread in the editor";
+    CloseHandle(thread);
     DWORD inLoader = WaitForSingleObject(held, DRIVER_TIMEOUT_MS);
     CloseHandle(held);
     ASSERT_EQ(inLoader, WAIT_OBJECT_0) << "the editor's thread did not get into the loader";
     ExpectExitAfter(true);
+}
+
+// A close request, File, Exit or a drop that comes while a box or dialog
+// of the editor is up (from another program: the window takes no input
+// then) changes nothing. And a level named by a relative path is saved to
+// it however the current folder moves, as a file dialog moves it.
+TEST_F(CloseRequest, RequestsWhileABoxOrDialogIsUpChangeNothing)
+{
+    ASSERT_TRUE(CreateDirectoryA(PathOf("other").c_str(), nullptr));
+    ASSERT_TRUE(WriteFileBytes(PathOf("rel.vrk"), LOADED_LEVEL));
+    ASSERT_TRUE(WriteFileBytes(PathOf("dropped.vrk"), LOADED_PLUS_SECTOR_AT_5X0));
+    Start("rel.vrk");
+    ExpectTitle("rel.vrk", false);
+    const struct {
+        const char* caption;  // null: the Save dialog
+        int command;          // 0: the close request, which asks
+        bool modified;
+    } cases[] = {{"Sector Properties", IDM_SECTOR_PROPERTIES, false}, {nullptr, IDM_FILE_SAVE_AS, true}, {"Unsaved changes", 0, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.caption ? c.caption : "Save As");
+        if (c.command == IDM_FILE_SAVE_AS)
+            AddSectorAt(2, 3);  // the edit that Save As and the question are about
+        c.command ? PostCommand(editor_.window, c.command) : Close();
+        HWND modal = c.caption ? WaitForDialog(editor_.processId, c.caption) : WaitForFileDialog();
+        ASSERT_NE(modal, nullptr) << "no box or dialog came up";
+        DWORD_PTR result = 0;
+        EXPECT_TRUE(SendMessageTimeoutA(editor_.window, WM_CLOSE, 0, 0, SMTO_NORMAL, DRIVER_TIMEOUT_MS, &result))
+            << "the close request was not let go";
+        EXPECT_TRUE(SendMessageTimeoutA(editor_.window, WM_COMMAND, IDM_EXIT, 0, SMTO_NORMAL, DRIVER_TIMEOUT_MS,
+                                        &result))
+            << "File, Exit was not let go";
+        EXPECT_TRUE(DropFilesOn(&editor_, {PathOf("dropped.vrk")}, 50, 50, true) && PingWindow(editor_.window))
+            << "the drop was not let go";
+        EXPECT_TRUE(IsWindowVisible(modal)) << "the box or dialog is gone";
+        PressDialogButton(modal, IDCANCEL);
+        EXPECT_TRUE(WaitForWindowGone(modal)) << "the box or dialog did not close on Cancel";
+        ExpectNoDialog();
+        ExpectTitle("rel.vrk", c.modified);
+    }
+    HANDLE thread = CallInEditor(editor_, "SetCurrentDirectoryA", PathOf("other"));
+    ASSERT_NE(thread, nullptr) << "no thread in the editor";
+    EXPECT_EQ(WaitForSingleObject(thread, DRIVER_TIMEOUT_MS), WAIT_OBJECT_0) << "the current folder did not move";
+    CloseHandle(thread);
+    SaveAndExpectFile("rel.vrk", MakeLevelFile(3, 3, {{0, 0, 2, 2, 50, 60}, {2, 3, 3, 4, 128, 132}}));
+    EXPECT_FALSE(FileExists(PathOf("other\\rel.vrk"))) << "saved in the folder moved to";
 }

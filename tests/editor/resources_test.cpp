@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <string.h>
+
+#include <algorithm>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -443,9 +446,63 @@ TEST(Manifest, BothProgramsAskForTheSameSettings)
                          SizeofResource(module, found));
         for (const char* part : {"\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
                                  "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}",
-                                 ">UTF-8</activeCodePage>", ">true</gdiScaling>", "level=\"asInvoker\""})
+                                 ">UTF-8</activeCodePage>", ">true</gdiScaling>", ">true</longPathAware>",
+                                 "level=\"asInvoker\""})
             EXPECT_NE(std::string::npos, text.find(part)) << program << " lacks " << part;
         FreeLibrary(module);
+    }
+}
+
+// Every function a program imports by name, as "dll!Name" with the DLL's
+// name in lower case, read from its import tables mapped as an image.
+std::vector<std::string> ImportedFunctions(const std::string& program)
+{
+    std::vector<std::string> names;
+    HMODULE module = LoadLibraryExA(program.c_str(), nullptr, LOAD_LIBRARY_AS_IMAGE_RESOURCE);
+    auto* base = reinterpret_cast<const char*>(reinterpret_cast<uintptr_t>(module) & ~uintptr_t(3));
+    if (!module)
+        return names;
+    auto* headers = reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    DWORD table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); table && dll->Name; dll++) {
+        std::string dllName = base + dll->Name;
+        CharLowerBuffA(&dllName[0], static_cast<DWORD>(dllName.size()));
+        DWORD thunks = dll->OriginalFirstThunk ? dll->OriginalFirstThunk : dll->FirstThunk;
+        for (auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA*>(base + thunks); thunk->u1.AddressOfData; thunk++)
+            if (!IMAGE_SNAP_BY_ORDINAL(thunk->u1.Ordinal))
+                names.push_back(dllName + "!" + reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + thunk->u1.AddressOfData)->Name);
+    }
+    FreeLibrary(module);
+    return names;
+}
+
+// No ANSI call takes a path, a window text or the command line: the code
+// page would turn a name outside it into another name. Every ...A function
+// of user32, comdlg32 and shell32 carries text of the kind (window texts,
+// messages, class names, chosen and dropped file names); of kernel32, those
+// named here. Wine honours this test program's own UTF-8 code page, so only
+// the import tables show an ANSI call put back.
+TEST(Manifest, NoAnsiCallTakesAPathOrAWindowText)
+{
+    const std::set<std::string> kernel32 = {
+        "CopyFileA", "CopyFileExA", "CreateDirectoryA", "CreateFileA", "CreateHardLinkA", "CreateProcessA",
+        "CreateSymbolicLinkA", "DeleteFileA", "FindFirstFileA", "FindFirstFileExA", "FindNextFileA",
+        "GetCommandLineA", "GetCurrentDirectoryA", "GetDiskFreeSpaceExA", "GetEnvironmentVariableA",
+        "GetFileAttributesA", "GetFileAttributesExA", "GetFinalPathNameByHandleA", "GetFullPathNameA",
+        "GetLongPathNameA", "GetModuleFileNameA", "GetModuleHandleA", "GetShortPathNameA", "GetTempFileNameA",
+        "GetTempPathA", "GetVolumeInformationA", "LoadLibraryA", "LoadLibraryExA", "MoveFileA", "MoveFileExA",
+        "RemoveDirectoryA", "ReplaceFileA", "SearchPathA", "SetCurrentDirectoryA", "SetFileAttributesA",
+        "WriteConsoleA"};
+    for (const std::string& program : {GetEditorPath(), ToWindowsPath(VRKTOOL_PATH)}) {
+        std::vector<std::string> imports = ImportedFunctions(program);
+        EXPECT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll!CreateFileW"), imports.end())
+            << "the import tables of " << program << " name no CreateFileW";
+        for (const std::string& import : imports) {
+            std::string dll = import.substr(0, import.find('!')), name = import.substr(dll.size() + 1);
+            bool text = dll == "user32.dll" || dll == "comdlg32.dll" || dll == "shell32.dll";
+            EXPECT_FALSE(name.back() == 'A' && (text || (dll == "kernel32.dll" && kernel32.count(name))))
+                << program << " imports " << import;
+        }
     }
 }
 
