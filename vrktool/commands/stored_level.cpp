@@ -21,11 +21,12 @@ void KeepRefusal(const char* text)
 
 }  // namespace
 
-bool LoadStoredLevel(const std::string& path, Level* level)
+bool LoadStoredLevel(const std::string& path, Level* level, const std::string& shown)
 {
+    const char* name = shown.empty() ? ShownName(path) : shown.c_str();
     LevelFileBytes file;
     if (!ReadLevelFile(path, &file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
+        fprintf(stderr, "%s: cannot be read: %s\n", name, file.info.reason.c_str());
         return false;
     }
     *level = NewLevel();
@@ -34,7 +35,7 @@ bool LoadStoredLevel(const std::string& path, Level* level)
     int parsed = ParseLevel(level, file.bytes.data(), file.bytes.size());
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
-        fprintf(stderr, "%s: cannot be loaded: %s\n", ShownName(path),
+        fprintf(stderr, "%s: cannot be loaded: %s\n", name,
                 g_refusal.empty() ? "unable to read level from file" : g_refusal.c_str());
         return false;
     }
