@@ -120,6 +120,11 @@ int main(int argc, char** argv)
     // a level or a picture written to standard output keeps its bytes.
     _setmode(_fileno(stdout), _O_BINARY);
     _setmode(_fileno(stderr), _O_BINARY);
-#endif
+    UseConsoleOutput();
+    int result = FinishOutput(RunTool(argc, argv));
+    FinishConsoleOutput();
+    return result;
+#else
     return FinishOutput(RunTool(argc, argv));
+#endif
 }

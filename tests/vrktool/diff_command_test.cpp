@@ -13,6 +13,11 @@ TEST_F(VrktoolCli, DiffNamesEachChange)
     Level after = MakeBuiltLevel({WithHeights(SOUTH, 4, 96), HALL, MakeSector(12, 0, 14, 2)}, 3, 3, 1);
     std::string a = Write("before.vrk", SerializeToBytes(before)), b = Write("after.vrk", SerializeToBytes(after));
     std::string hall = Write("hall.vrk", SerializeToBytes(MakeBuiltLevel({HALL, SOUTH})));
+    std::string lower = Write("lower.vrk", SerializeToBytes(MakeBuiltLevel({HALL, SOUTH}, 2, 3)));
+    std::string ceiling = Write("ceiling.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 16, 90)})));
+    // No shared edges, so the portals stay as they were.
+    std::string apart = Write("apart.vrk", SerializeToBytes(MakeBuiltLevel({HALL, MakeSector(20, 20, 22, 22)})));
+    std::string swapped = Write("swapped.vrk", SerializeToBytes(MakeBuiltLevel({MakeSector(20, 20, 22, 22), HALL})));
     std::string sectorJson = "{\"left\": 12, \"top\": 0, \"right\": 14, \"bottom\": 2, \"floorHeight\": 128, "
                              "\"ceilingHeight\": 132}";
     const struct {
@@ -44,6 +49,13 @@ TEST_F(VrktoolCli, DiffNamesEachChange)
                                                                                     "added sector 0: left 0 top 0 right 8 bottom 6 floorHeight 0 ceilingHeight 96\n"
                                                                                     "added sector 1: left 2 top 6 right 6 bottom 10 floorHeight 16 ceilingHeight 96\n"
                                                                                     "stored portals changed: 0 -> 2\n"},
+        {{"diff", hall, lower}, 1, "start 2 2 -> 2 3\n"},
+        {{"diff", hall, ceiling}, 1, "changed sector 1: left 2 top 6 right 6 bottom 10 floorHeight 16 ceilingHeight 96 -> 90\n"},
+        {{"diff", apart, swapped}, 1, "order of sectors changed\n"},
+        // git's external diff of a renamed file: the new name is the eighth argument.
+        {{"diff", "old.vrk", hall, "0123abc", "100644", lower, "4567def", "100644", "new.vrk",
+          "similarity index 90%\nrename from old.vrk\nrename to new.vrk\n"},
+         0, "diff --vrk a/old.vrk b/new.vrk\nstart 2 2 -> 2 3\n"},
     };
     for (const auto& c : cases) {
         ToolRun run = Run(c.args);

@@ -47,6 +47,8 @@ Sector WithFloor(Sector s, int floor)
 TEST(LevelMerge, EachValueFromTheSideThatChangedItAndEachConflictNamed)
 {
     const std::string SOUTH_NAME = "sector left 2 top 6 right 6 bottom 10";
+    const Sector WEST_HALF = MakeSector(0, 0, 4, 6, 0, 96), EAST_HALF = MakeSector(4, 0, 8, 6, 0, 96);
+    const Sector FAR = MakeSector(900, 900, 901, 901);
     const struct {
         const char* what;
         LevelRow base, ours, theirs, merged;
@@ -71,6 +73,10 @@ TEST(LevelMerge, EachValueFromTheSideThatChangedItAndEachConflictNamed)
         {"start cell moved on both sides", {{HALL}}, {{HALL}, 3, 3}, {{HALL}, 4, 1}, {{HALL}, 3, 3}, {"start cell moved on both sides: base 2 2, ours 3 3, theirs 4 1; ours kept"}},
         {"start cell left outside every sector", {{HALL, EAST}, 9, 2}, {{HALL, EAST, SOUTH}, 9, 2}, {{HALL}, 9, 2}, {{HALL, SOUTH}, 9, 2}, {"start cell 9 2 lies outside every merged sector: ours 9 2, theirs 9 2; ours kept"}},
         {"the start cell taken from theirs", {{HALL, EAST}}, {{HALL, EAST, SOUTH}}, {{HALL, EAST}, 9, 2}, {{HALL, EAST, SOUTH}, 9, 2}, {}},
+        {"every sector removed, the start moved into the room theirs kept", {{HALL, EAST}}, {{HALL}}, {{EAST}, 9, 2}, {{}}, {"start cell 9 2 lies outside every merged sector: ours 2 2, theirs 9 2; ours kept"}},
+        {"the start taken from a side that had it outside its own level", {{HALL, EAST}, 9, 2}, {{HALL, EAST, SOUTH}, 9, 2}, {{HALL, EAST}, 20, 20}, {{HALL, EAST, SOUTH}, 20, 20}, {}},
+        {"theirs splits a room while ours adds one", {{HALL}}, {{HALL, EAST}}, {{WEST_HALF, EAST_HALF}}, {{EAST, WEST_HALF, EAST_HALF}}, {}},
+        {"ours at 255 sectors, one added by theirs", {{}, 2, 2, 2, 254}, {{}, 2, 2, 2, 255}, {{FAR}, 2, 2, 2, 254}, {{FAR}, 2, 2, 2, 255}, {}},
     };
     static Level base, ours, theirs, merged, expected;  // large tables, off the stack
     for (const auto& c : cases) {

@@ -5,8 +5,9 @@
 # refusal of staged content, a foreign hook kept, and git-setup run twice.
 #   level_repository_test.sh VRKTOOL SOURCE_DIR
 set -u
-tool=$1
-source=$2
+# Whole paths, so it runs by hand from any folder as from ctest.
+tool=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
+source=$(cd "$2" && pwd)
 work=$(mktemp -d)
 trap '[ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 export PATH="$(dirname "$tool"):$PATH" HOME="$work" GIT_CONFIG_NOSYSTEM=1
@@ -70,18 +71,40 @@ expect_in "$doc.12.out" "changed sector 2: left 2 top 6 right 6 bottom 10 floorH
 expect_in "$doc.14.out" "diff --vrk a/hall.vrk b/hall.vrk" "diff as git's external diff"
 [ -s "$doc/review/hall.png" ] || fail "CI: no review/hall.png"
 
+# two_rooms REPO WHAT: two branches that each add a room to a hall, merged.
+two_rooms() {
+    local repo=$1
+    save "$repo" "$HALL" && git -C "$repo" add -A && git -C "$repo" commit -q -m hall
+    git -C "$repo" checkout -q -b east && save "$repo" "$HALL" "$EAST" && git -C "$repo" commit -q -a -m east
+    git -C "$repo" checkout -q -b south main && save "$repo" "$HALL" "$SOUTH" && git -C "$repo" commit -q -a -m south
+    git -C "$repo" checkout -q main && git -C "$repo" merge -q east
+    git -C "$repo" merge -q --no-edit south >"$work/merge.out" 2>&1 || fail "$2: the merge of two rooms stopped: $(cat "$work/merge.out")"
+    sectors_at "$repo" HEAD >"$work/merged.txt"
+    [ "$(wc -l <"$work/merged.txt")" -eq 3 ] || fail "$2: the merged level: $(cat "$work/merged.txt")"
+    vrktool check "$repo/hall.vrk" || fail "$2: the merged level has problems"
+}
+
 # The README's steps in a new repository, then two branches that each add a room.
 readme=$work/readme
 git init -q -b main "$readme"
 run_blocks "$source/README.md" "### Levels in git" "$readme"
-save "$readme" "$HALL" && git -C "$readme" add -A && git -C "$readme" commit -q -m hall
-git -C "$readme" checkout -q -b east && save "$readme" "$HALL" "$EAST" && git -C "$readme" commit -q -a -m east
-git -C "$readme" checkout -q -b south main && save "$readme" "$HALL" "$SOUTH" && git -C "$readme" commit -q -a -m south
-git -C "$readme" checkout -q main && git -C "$readme" merge -q east
-git -C "$readme" merge -q --no-edit south >"$work/merge.out" 2>&1 || fail "README: the merge of two rooms stopped: $(cat "$work/merge.out")"
-sectors_at "$readme" HEAD >"$work/readme.txt"
-[ "$(wc -l <"$work/readme.txt")" -eq 3 ] || fail "README: the merged level: $(cat "$work/readme.txt")"
-vrktool check "$readme/hall.vrk" || fail "README: the merged level has problems"
+two_rooms "$readme" README
+
+# The merge driver names the tool by a path that git's shell and git's %
+# expansion both leave as it is.
+for folder in "100%Pure" "it's"; do
+    mkdir "$work/$folder" && cp "$tool" "$work/$folder/vrktool" && git init -q -b main "$work/$folder/repo"
+    (cd "$work/$folder/repo" && "$work/$folder/vrktool" git-setup >/dev/null) || fail "git-setup from $folder"
+    two_rooms "$work/$folder/repo" "the tool in $folder"
+done
+
+# Both branches add the level: git's BASE is an empty file.
+both=$work/both
+git init -q -b main "$both" && (cd "$both" && vrktool git-setup >/dev/null) && git -C "$both" commit -q --allow-empty -m start
+git -C "$both" checkout -q -b east && save "$both" "$HALL" "$EAST" && git -C "$both" add hall.vrk && git -C "$both" commit -q -m east
+git -C "$both" checkout -q -b south main && save "$both" "$HALL" "$SOUTH" && git -C "$both" add hall.vrk && git -C "$both" commit -q -m south
+git -C "$both" merge -q --no-edit east >"$work/both.out" 2>&1 || fail "add/add: the merge stopped: $(cat "$work/both.out")"
+[ "$(sectors_at "$both" HEAD | wc -l)" -eq 3 ] || fail "add/add: the merged level: $(sectors_at "$both" HEAD)"
 
 # The hook checks what the commit takes: a broken staged level is refused
 # even when the work tree holds a good one again.
@@ -93,6 +116,29 @@ cp "$work/good.vrk" "$readme/hall.vrk"
 git -C "$readme" commit -q -m broken >"$work/hook.out" 2>&1 && fail "the hook let a broken staged level through"
 expect_in "$work/hook.out" "hall.vrk: 1 trailing byte after the portals" "the hook's refusal"
 [ "$(git -C "$readme" rev-parse HEAD)" = "$head" ] || fail "a refused commit was made"
+# A good level whose name holds a newline is checked as itself.
+git -C "$readme" add hall.vrk && cp "$work/good.vrk" "$readme/new
+line.vrk" && git -C "$readme" add -A
+git -C "$readme" commit -q -m newline >"$work/hook.out" 2>&1 || fail "the hook refused a good level: $(cat "$work/hook.out")"
+
+# From a subfolder, in a repository nested in another, with a relative
+# core.hooksPath, or with no place for the hook: the hook goes to the
+# repository's own hooks folder, or nothing is written.
+outer=$work/outer
+git init -q "$outer" && git init -q "$outer/inner" && mkdir "$outer/inner/levels"
+(cd "$outer/inner/levels" && vrktool git-setup) >"$work/nested.out" 2>&1 || fail "git-setup nested: $(cat "$work/nested.out")"
+[ -f "$outer/inner/.git/hooks/pre-commit" ] && [ ! -e "$outer/.git/hooks/pre-commit" ] || fail "git-setup nested: the hook went elsewhere"
+git -C "$outer" config core.hooksPath my-hooks && mkdir "$outer/levels"
+(cd "$outer/levels" && vrktool git-setup) >"$work/relative.out" 2>&1 || fail "git-setup: $(cat "$work/relative.out")"
+[ -f "$outer/my-hooks/pre-commit" ] || fail "git-setup with a relative core.hooksPath: the hook went elsewhere"
+git init -q "$work/half" && git -C "$work/half" config core.hooksPath missing/hooks
+(cd "$work/half" && vrktool git-setup) >"$work/half.out" 2>&1 && fail "git-setup with no place for the hook exited 0"
+[ ! -e "$work/half/.gitattributes" ] && ! git -C "$work/half" config merge.vrk.driver >/dev/null || fail "half a set-up written"
+
+# An attributes line with CRLF line ends is the line: two runs add nothing.
+git init -q "$work/crlf" && printf '*.png binary\r\n*.vrk diff=vrk merge=vrk\r\n' >"$work/crlf/.gitattributes"
+(cd "$work/crlf" && vrktool git-setup && vrktool git-setup) >/dev/null 2>&1 || fail "git-setup with CRLF"
+printf '*.png binary\r\n*.vrk diff=vrk merge=vrk\r\n' | cmp -s - "$work/crlf/.gitattributes" || fail "CRLF: .gitattributes changed"
 
 # A hook of someone else's is kept; a second run changes nothing.
 other=$work/other
@@ -105,6 +151,11 @@ before=$(snapshot)
 (cd "$other" && vrktool git-setup) >/dev/null 2>&1 || fail "git-setup a second time"
 [ "$(snapshot)" = "$before" ] || fail "git-setup a second time changed something"
 [ "$(grep -c 'merge=vrk' "$other/.gitattributes")" -eq 1 ] || fail "the attributes line twice"
+# The line chained into the foreign hook as printed: set up, nothing to add.
+sed -n 's/^    //p' "$work/setup.out" >>"$other/.git/hooks/pre-commit"
+(cd "$other" && vrktool git-setup) >"$work/setup.out" 2>&1 || fail "git-setup after the line was added"
+expect_in "$work/setup.out" "already set up" "the chained foreign hook"
+grep -q "add this line" "$work/setup.out" && fail "git-setup asks again for a line the hook has"
 
 [ "$failures" -eq 0 ] && echo "all checks passed"
 exit $((failures > 0))

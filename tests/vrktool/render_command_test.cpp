@@ -152,4 +152,12 @@ TEST_F(VrktoolCli, RenderCompareMarksTheChanges)
             << "pixel " << i % m.width << ", " << i / m.width << ": " << DescribePixel(c);
     }
     EXPECT_GT(differing, 0u);
+
+    // The removed room the lowest, in the first slot: the picture reaches down to it.
+    std::string lower = Write("lower.vrk", SerializeToBytes(MakeBuiltLevel({SOUTH, HALL})));
+    std::string hall = Write("hall.vrk", SerializeToBytes(MakeBuiltLevel({HALL})));
+    ASSERT_EQ(0, Run({"render", hall, "-o", marked, "--compare", lower}).exitCode);
+    ASSERT_TRUE(ReadPngFile(marked, &m));
+    EXPECT_EQ(176, m.height) << "one cell below the removed room at row 10";
+    ExpectPixel(m, 3 * 16, 10 * 16 - 2, 0xFF00FF, "the removed room's bottom edge, one pixel in");
 }

@@ -219,6 +219,8 @@ TEST_F(VrktoolCli, OutputThatIsTheInputIsNeverWrittenOver)
     } cases[] = {
         {{"portals", vrk, "-o", levels.Path("./t.vrk")}, vrk + ": 50 bytes, but its header describes a level of 49"},
         {{"render", vrk, "-o", levels.Path("./t.vrk")}, levels.Path("./t.vrk") + ": is the input file"},
+        {{"render", Write("new.vrk", level), "--compare", vrk, "-o", levels.Path("./t.vrk")},
+         levels.Path("./t.vrk") + ": is the input file"},
         {{"build", json, "-o", json}, json + ": is the input file"},
     };
     for (const auto& c : cases) {

@@ -36,6 +36,16 @@ std::string ShellQuote(std::string text)
     return quoted + "'";
 }
 
+// git expands %O, %A, %P... inside a merge driver's command, so a % of the
+// path is written %% there.
+std::string DriverQuote(const std::string& path)
+{
+    std::string text;
+    for (char c : ShellQuote(path))
+        text += c == '%' ? std::string("%%") : std::string(1, c);
+    return text;
+}
+
 // What git prints without its line end; false when git failed.
 bool AskGit(const std::vector<std::string>& args, std::string* answer)
 {
@@ -132,7 +142,9 @@ bool SetConfig(const std::string& key, const std::string& value)
     return true;
 }
 
-// Checks what the commit takes, the staged content, not the work tree.
+// Checks what the commit takes, the staged content, not the work tree. The
+// names come NUL-separated (-z) and reach the loop as arguments, so a name
+// may hold any character, a newline too.
 std::string MakeHookScript(const std::string& tool)
 {
     return std::string("#!/bin/sh\n") + HOOK_MARK +
@@ -141,19 +153,19 @@ std::string MakeHookScript(const std::string& tool)
            "vrktool=" +
            ShellQuote(tool) +
            "\n"
-           "names=$(mktemp) || exit 1\n"
-           "trap 'rm -f \"$names\"' EXIT\n"
-           "git diff --cached --name-only --diff-filter=ACMR -z -- '*.vrk' | tr '\\000' '\\n' >\"$names\"\n"
+           "export vrktool\n"
+           "git diff --cached --name-only --diff-filter=ACMR -z -- '*.vrk' | xargs -0 sh -c '\n"
            "status=0\n"
-           "while IFS= read -r path; do\n"
+           "for path; do\n"
            "    report=$(git show \":$path\" | \"$vrktool\" check - 2>&1) && continue\n"
            "    status=1\n"
-           "    printf '%s\\n' \"$report\" | while IFS= read -r line; do\n"
-           "        printf '%s%s\\n' \"$path\" \"${line#'(standard input)'}\" >&2\n"
+           "    printf \"%s\\n\" \"$report\" | while IFS= read -r line; do\n"
+           "        printf \"%s%s\\n\" \"$path\" \"${line#\"(standard input)\"}\" >&2\n"
            "    done\n"
-           "done <\"$names\"\n"
-           "[ $status -eq 0 ] || echo 'pre-commit: commit refused: the staged levels above have problems' >&2\n"
-           "exit $status\n";
+           "done\n"
+           "exit $status' vrktool-pre-commit && exit 0\n"
+           "echo 'pre-commit: commit refused: the staged levels above have problems' >&2\n"
+           "exit 1\n";
 }
 
 bool WriteHook(const std::string& path, const std::string& script)
@@ -174,15 +186,8 @@ bool WriteHook(const std::string& path, const std::string& script)
 
 // A pre-commit hook of someone else's is kept as it is: ours goes beside
 // it, and the message says how to chain it.
-bool SetUpHook(const std::string& top, const std::string& tool)
+bool SetUpHook(const std::string& hooks, const std::string& tool)
 {
-    std::string hooks;
-    if (!AskGit({"rev-parse", "--git-path", "hooks"}, &hooks)) {
-        fprintf(stderr, "vrktool git-setup: git did not name the hooks folder\n");
-        return false;
-    }
-    if (!IsAbsolute(hooks))
-        hooks = top + "/" + hooks;
     if (!MakeFolder(hooks)) {
         fprintf(stderr, "%s: unable to make the folder\n", hooks.c_str());
         return false;
@@ -197,6 +202,10 @@ bool SetUpHook(const std::string& top, const std::string& tool)
     std::string beside = hooks + "/vrktool-pre-commit";
     if (!WriteHook(beside, script))
         return false;
+    if (existing.find(ShellQuote(beside)) != std::string::npos || existing.find(beside) != std::string::npos) {
+        printf("%s: not made by vrktool, left as it is; it runs %s: already set up\n", hook.c_str(), beside.c_str());
+        return true;
+    }
     printf("%s: not made by vrktool, left as it is; to check staged levels too, add this line to it:\n"
            "    %s || exit 1\n",
            hook.c_str(), ShellQuote(beside).c_str());
@@ -227,11 +236,31 @@ int RunGitSetup()
         fprintf(stderr, "vrktool git-setup: run it inside a git work tree (git must be on PATH)\n");
         return TOOL_FAILED;
     }
+    // git names the hooks folder relative to the folder it runs in: asked
+    // from the top, it is the top's.
+    std::string hooks;
+    if (!AskGit({"-C", top, "rev-parse", "--git-path", "hooks"}, &hooks) || hooks.empty()) {
+        fprintf(stderr, "vrktool git-setup: git did not name the hooks folder\n");
+        return TOOL_FAILED;
+    }
+    if (!IsAbsolute(hooks))
+        hooks = top + "/" + hooks;
+    // Everything is read, and the hooks folder's place checked, before
+    // anything is written: a step that cannot be done changes nothing.
+    std::string text;
+    size_t slash = hooks.find_last_of("/\\");
+    if (!PathExists(hooks) && (slash == std::string::npos || !PathExists(hooks.substr(0, slash)))) {
+        fprintf(stderr, "%s: unable to make the folder: its parent is missing\n", hooks.c_str());
+        return TOOL_FAILED;
+    }
+    if (!ReadText(top + "/.gitattributes", &text) || !ReadText(hooks + "/pre-commit", &text) ||
+        !ReadText(hooks + "/vrktool-pre-commit", &text))
+        return TOOL_FAILED;
     // Each step is done or already done; a failed one stops the rest.
     bool done = SetUpAttributes(top) && SetConfig("diff.vrk.textconv", ShellQuote(tool) + " info") &&
                 SetConfig("merge.vrk.name", MERGE_NAME) &&
-                SetConfig("merge.vrk.driver", ShellQuote(tool) + " merge %O %A %B -o %A --name %P") &&
-                SetUpHook(top, tool);
+                SetConfig("merge.vrk.driver", DriverQuote(tool) + " merge %O %A %B -o %A --name %P") &&
+                SetUpHook(hooks, tool);
     return done ? TOOL_DONE : TOOL_FAILED;
 }
 

@@ -36,13 +36,27 @@ void DefineMerge(CLI::App* command)
                     command->get_footer());
 }
 
+// The inputs git hands the driver are temporary files: with --name, a
+// message names the level and the side instead. When both branches add the
+// level, git's BASE is an empty file, a level with no sectors.
+bool LoadSide(int side, Level* level)
+{
+    static const char* const SIDES[] = {" (base)", " (ours)", " (theirs)"};
+    const std::string& path = g_args.files[side];
+    LevelFileBytes file;
+    if (side == 0 && path != STANDARD_STREAM && ReadInputFile(path, 1, &file) && file.info.size == 0) {
+        *level = NewLevel();
+        return true;
+    }
+    return LoadStoredLevel(path, level, g_args.name.empty() ? "" : g_args.name + SIDES[side]);
+}
+
 int RunMerge()
 {
     const std::string& name = g_args.name.empty() ? g_args.out : g_args.name;
     // Large tables, one of each for the run.
     static Level base, ours, theirs, merged;
-    if (!LoadStoredLevel(g_args.files[0], &base) || !LoadStoredLevel(g_args.files[1], &ours) ||
-        !LoadStoredLevel(g_args.files[2], &theirs))
+    if (!LoadSide(0, &base) || !LoadSide(1, &ours) || !LoadSide(2, &theirs))
         return TOOL_FAILED;
     merged = NewLevel();
     std::vector<std::string> conflicts;

@@ -101,11 +101,12 @@ void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& 
 // when it was not written.
 bool SaveBuiltLevel(const Level& level, const std::string& source, int leftOut, const std::string& out);
 
-// Reads and loads a level file as the editor opens it, with the portal
-// records the file stores (as many as the table holds) in its portal table,
-// for the commands that compare levels. When the file cannot be read or the
-// reader refuses it, says so on stderr and returns false; an old version
-// loads without a word, since the comparison names it.
-bool LoadStoredLevel(const std::string& path, Level* level);
+// Loads a level file as the editor opens it, with the portal records the
+// file stores (as many as the table holds) in its portal table, for the
+// commands that compare levels. When the file cannot be read or the reader
+// refuses it, says so on stderr (naming the file, or shown when given) and
+// returns false; an old version loads without a word, since the comparison
+// names it.
+bool LoadStoredLevel(const std::string& path, Level* level, const std::string& shown = std::string());
 
 #endif

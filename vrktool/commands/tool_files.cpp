@@ -133,11 +133,12 @@ void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& 
         fprintf(stderr, "%s: %s\n", ShownName(path), warning.text.c_str());
 }
 
-bool LoadStoredLevel(const std::string& path, Level* level)
+bool LoadStoredLevel(const std::string& path, Level* level, const std::string& shown)
 {
+    const char* name = shown.empty() ? ShownName(path) : shown.c_str();
     LevelFileBytes file;
     if (!ReadLevelFile(path, &file)) {
-        fprintf(stderr, "%s: cannot be read: %s\n", ShownName(path), file.info.reason.c_str());
+        fprintf(stderr, "%s: cannot be read: %s\n", name, file.info.reason.c_str());
         return false;
     }
     std::vector<LoadWarning> warnings;
@@ -149,7 +150,7 @@ bool LoadStoredLevel(const std::string& path, Level* level)
             if (warning.kind == LEVEL_WARNING_TOO_MANY_SECTORS)
                 reason = warning.text;
         }
-        fprintf(stderr, "%s: cannot be loaded: %s\n", ShownName(path), reason.c_str());
+        fprintf(stderr, "%s: cannot be loaded: %s\n", name, reason.c_str());
         return false;
     }
     RawLevel raw;

@@ -148,12 +148,15 @@ bool StartsInASector(const Level& level)
     return FindSectorAt(&level, level.startX, level.startY) != NO_SECTOR;
 }
 
-// The start cell the merge left outside every sector, where either side
-// had it inside one of its own.
+// The start cell the merge itself put outside every sector: the side it was
+// taken from had it inside one of its own. A side that had no sectors, or
+// kept its start outside them, asks nothing of the merged level.
 void CheckStartCell(Merge* m)
 {
     Level* merged = m->merged;
-    if (merged->sectorCount == 0 || StartsInASector(*merged) || (!StartsInASector(m->ours) && !StartsInASector(m->theirs)))
+    bool fromOurs = merged->startX == m->ours.startX && merged->startY == m->ours.startY;
+    bool fromTheirs = merged->startX == m->theirs.startX && merged->startY == m->theirs.startY;
+    if (StartsInASector(*merged) || !((fromOurs && StartsInASector(m->ours)) || (fromTheirs && StartsInASector(m->theirs))))
         return;
     m->conflicts->push_back("start cell " + DescribeCell(merged->startX, merged->startY) +
                             " lies outside every merged sector: ours " + DescribeCell(m->ours.startX, m->ours.startY) +

@@ -32,6 +32,13 @@ void MakeExecutable(const std::string& path);
 // its arguments in the ANSI code page. Returns false, having said why, when
 // an argument cannot be converted without changing it.
 bool UseUtf8Arguments(int* argc, char*** argv);
+
+// Makes what the tool prints to a console go through the wide console call;
+// standard output and error that are pipes or files are left as they are.
+void UseConsoleOutput();
+
+// Hands the console the last of the text before the tool ends.
+void FinishConsoleOutput();
 #endif
 
 #endif

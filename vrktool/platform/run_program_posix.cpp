@@ -8,11 +8,39 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <string>
+
+namespace {
+
+// The program's whole path from PATH's absolute entries only: an empty or
+// relative entry would run whatever the current folder holds by that name.
+std::string FindOnPath(const std::string& name)
+{
+    const char* path = getenv("PATH");
+    std::string entries = path ? path : "";
+    size_t start = 0;
+    for (;;) {
+        size_t end = entries.find(':', start);
+        std::string entry = entries.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        struct stat info;
+        std::string candidate = entry + "/" + name;
+        if (!entry.empty() && entry[0] == '/' && stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            access(candidate.c_str(), X_OK) == 0)
+            return candidate;
+        if (end == std::string::npos)
+            return "";
+        start = end + 1;
+    }
+}
+
+}  // namespace
+
 int RunProgram(const std::vector<std::string>& args, std::string* output)
 {
     output->clear();
+    std::string program = args.empty() ? "" : FindOnPath(args[0]);
     int fds[2];
-    if (args.empty() || pipe(fds) != 0)
+    if (program.empty() || pipe(fds) != 0)
         return -1;
     std::vector<char*> argv;
     for (const std::string& arg : args)
@@ -28,7 +56,7 @@ int RunProgram(const std::vector<std::string>& args, std::string* output)
         dup2(fds[1], STDOUT_FILENO);
         close(fds[0]);
         close(fds[1]);
-        execvp(argv[0], argv.data());
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(fds[1]);

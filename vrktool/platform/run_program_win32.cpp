@@ -55,12 +55,41 @@ void AppendArgument(const std::wstring& arg, std::wstring* line)
     *line += L'"';
 }
 
+// The program's whole name from PATH's absolute entries only. Started
+// without an application name, CreateProcessW would look in the tool's and
+// the current folder first, where a clone's work tree may hold a git.exe.
+std::wstring FindOnPath(const std::wstring& name)
+{
+    DWORD size = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring entries(size, L'\0');
+    entries.resize(size ? GetEnvironmentVariableW(L"PATH", &entries[0], size) : 0);
+    std::wstring file = name.find(L'.') == std::wstring::npos ? name + L".exe" : name;
+    size_t start = 0;
+    for (;;) {
+        size_t end = entries.find(L';', start);
+        std::wstring entry = entries.substr(start, end == std::wstring::npos ? std::wstring::npos : end - start);
+        if (entry.size() > 1 && entry.front() == L'"' && entry.back() == L'"')
+            entry = entry.substr(1, entry.size() - 2);
+        bool absolute = (entry.size() > 2 && entry[1] == L':' && (entry[2] == L'\\' || entry[2] == L'/')) ||
+                        (entry.size() > 1 && (entry[0] == L'\\' || entry[0] == L'/') && entry[1] == entry[0]);
+        std::wstring candidate = entry + L"\\" + file;
+        DWORD attributes = absolute ? GetFileAttributesW(candidate.c_str()) : INVALID_FILE_ATTRIBUTES;
+        if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
+            return candidate;
+        if (end == std::wstring::npos)
+            return L"";
+        start = end + 1;
+    }
+}
+
 }  // namespace
 
 int RunProgram(const std::vector<std::string>& args, std::string* output)
 {
     output->clear();
-    std::wstring line;
+    std::wstring line, program;
+    if (args.empty() || !WidenText(args[0], &program) || (program = FindOnPath(program)).empty())
+        return -1;
     for (const std::string& arg : args) {
         std::wstring wide;
         if (!WidenText(arg, &wide))
@@ -69,7 +98,7 @@ int RunProgram(const std::vector<std::string>& args, std::string* output)
     }
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE readEnd, writeEnd;
-    if (args.empty() || !CreatePipe(&readEnd, &writeEnd, &inherit, 0))
+    if (!CreatePipe(&readEnd, &writeEnd, &inherit, 0))
         return -1;
     SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
     STARTUPINFOW startup = {};
@@ -81,7 +110,7 @@ int RunProgram(const std::vector<std::string>& args, std::string* output)
     PROCESS_INFORMATION process = {};
     std::vector<wchar_t> commandLine(line.begin(), line.end());
     commandLine.push_back(L'\0');
-    BOOL started = CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+    BOOL started = CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                                   &process);
     CloseHandle(writeEnd);
     if (!started) {
