@@ -56,23 +56,37 @@ void PadTo4(std::vector<unsigned char>* bytes, unsigned char with)
         bytes->push_back(with);
 }
 
-// Adds a tightly packed view of the bytes from `from` to the end, and its
-// accessor; returns the accessor's index.
-int AddAccessor(nlohmann::json* gltf, size_t from, size_t to, int target, int componentType, size_t count,
-                const char* type)
+// The accessors, their buffer views and the meshes, written as text as they are made:
+// a full level has thousands, too many to build as JSON objects in the few
+// milliseconds an export takes.
+struct Accessors {
+    std::string accessors, views;
+    int count = 0;
+};
+
+// Adds a tightly packed view of the bytes from `from` to `to`, and its
+// accessor, with bounds when they are given; returns the accessor's index.
+int AddAccessor(Accessors* list, size_t from, size_t to, int target, int componentType, size_t count,
+                const char* type, const float* low = nullptr, const float* high = nullptr)
 {
-    nlohmann::json& views = (*gltf)["bufferViews"];
-    views.push_back({{"buffer", 0}, {"byteOffset", from}, {"byteLength", to - from}, {"target", target}});
-    nlohmann::json& accessors = (*gltf)["accessors"];
-    accessors.push_back(
-        {{"bufferView", views.size() - 1}, {"componentType", componentType}, {"count", count}, {"type", type}});
-    return static_cast<int>(accessors.size() - 1);
+    const char* comma = list->count == 0 ? "" : ",";
+    list->views += std::string(comma) + "{\"buffer\":0,\"byteLength\":" + std::to_string(to - from) +
+                   ",\"byteOffset\":" + std::to_string(from) + ",\"target\":" + std::to_string(target) + "}";
+    list->accessors += std::string(comma) + "{\"bufferView\":" + std::to_string(list->count) +
+                       ",\"componentType\":" + std::to_string(componentType) + ",\"count\":" + std::to_string(count);
+    if (low) {
+        list->accessors += ",\"max\":[" + FormatDecimal(high[0]) + "," + FormatDecimal(high[1]) + "," +
+                           FormatDecimal(high[2]) + "],\"min\":[" + FormatDecimal(low[0]) + "," + FormatDecimal(low[1]) +
+                           "," + FormatDecimal(low[2]) + "]";
+    }
+    list->accessors += std::string(",\"type\":\"") + type + "\"}";
+    return list->count++;
 }
 
 // One primitive: the faces of one material of one sector, two triangles
 // each, with flat normals.
-nlohmann::json AddPrimitive(const std::vector<const MeshFace*>& faces, int material, ExportScale scale,
-                            nlohmann::json* gltf, std::vector<unsigned char>* buffer)
+std::string AddPrimitive(const std::vector<const MeshFace*>& faces, int material, ExportScale scale,
+                         Accessors* list, std::vector<unsigned char>* buffer)
 {
     size_t vertices = faces.size() * 4;
     float low[3], high[3];
@@ -90,9 +104,7 @@ nlohmann::json AddPrimitive(const std::vector<const MeshFace*>& faces, int mater
             }
         }
     }
-    int positions = AddAccessor(gltf, from, buffer->size(), GLTF_ARRAY_BUFFER, GLTF_FLOAT, vertices, "VEC3");
-    (*gltf)["accessors"][positions]["min"] = {double(low[0]), double(low[1]), double(low[2])};
-    (*gltf)["accessors"][positions]["max"] = {double(high[0]), double(high[1]), double(high[2])};
+    int positions = AddAccessor(list, from, buffer->size(), GLTF_ARRAY_BUFFER, GLTF_FLOAT, vertices, "VEC3", low, high);
 
     from = buffer->size();
     for (const MeshFace* face : faces) {
@@ -103,7 +115,7 @@ nlohmann::json AddPrimitive(const std::vector<const MeshFace*>& faces, int mater
                 AppendFloat(buffer, static_cast<float>(n[k]));
         }
     }
-    int normals = AddAccessor(gltf, from, buffer->size(), GLTF_ARRAY_BUFFER, GLTF_FLOAT, vertices, "VEC3");
+    int normals = AddAccessor(list, from, buffer->size(), GLTF_ARRAY_BUFFER, GLTF_FLOAT, vertices, "VEC3");
 
     // 65535 is the restart value of 16-bit indices, so only fewer vertices
     // than that take them.
@@ -121,13 +133,12 @@ nlohmann::json AddPrimitive(const std::vector<const MeshFace*>& faces, int mater
             }
         }
     }
-    int indices = AddAccessor(gltf, from, buffer->size(), GLTF_ELEMENT_ARRAY_BUFFER,
+    int indices = AddAccessor(list, from, buffer->size(), GLTF_ELEMENT_ARRAY_BUFFER,
                               shortIndices ? GLTF_UNSIGNED_SHORT : GLTF_UNSIGNED_INT, faces.size() * 6, "SCALAR");
     PadTo4(buffer, 0);
-    return {{"attributes", {{"POSITION", positions}, {"NORMAL", normals}}},
-            {"indices", indices},
-            {"material", material},
-            {"mode", GLTF_TRIANGLES}};
+    return "{\"attributes\":{\"NORMAL\":" + std::to_string(normals) + ",\"POSITION\":" + std::to_string(positions) +
+           "},\"indices\":" + std::to_string(indices) + ",\"material\":" + std::to_string(material) +
+           ",\"mode\":" + std::to_string(GLTF_TRIANGLES) + "}";
 }
 
 nlohmann::json DescribeSector(const Sector& s, int slot)
@@ -197,7 +208,18 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
              {"pbrMetallicRoughness",
               {{"baseColorFactor", {c[0], c[1], c[2], 1.0}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
     }
+    // Room for all of it at once: growing by doubling costs more than the
+    // writing itself.
+    size_t faces = 0;
+    for (const SectorMesh& sector : mesh.sectors)
+        faces += sector.faces.size();
     std::vector<unsigned char> buffer;
+    buffer.reserve(faces * (4 * 24 + 6 * 4) + mesh.sectors.size() * MESH_MATERIAL_COUNT * 4);
+    Accessors list;
+    std::string meshes;  // as text too, for the same reason
+    int meshCount = 0;
+    list.accessors.reserve(mesh.sectors.size() * MESH_MATERIAL_COUNT * 3 * 160);
+    list.views.reserve(mesh.sectors.size() * MESH_MATERIAL_COUNT * 3 * 80);
     nlohmann::json nodes = nlohmann::json::array();
     for (const SectorMesh& sector : mesh.sectors) {
         nlohmann::json node = {{"name", "sector " + std::to_string(sector.slot)},
@@ -205,13 +227,14 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
         if (!sector.faces.empty()) {
             std::vector<const MeshFace*> groups[MESH_MATERIAL_COUNT];
             GroupByMaterial(sector, groups);
-            nlohmann::json primitives = nlohmann::json::array();
+            std::string primitives;
             for (int m = 0; m < MESH_MATERIAL_COUNT; m++) {
                 if (!groups[m].empty())
-                    primitives.push_back(AddPrimitive(groups[m], m, scale, &gltf, &buffer));
+                    primitives += (primitives.empty() ? "" : ",") + AddPrimitive(groups[m], m, scale, &list, &buffer);
             }
-            gltf["meshes"].push_back({{"name", node["name"]}, {"primitives", primitives}});
-            node["mesh"] = gltf["meshes"].size() - 1;
+            meshes += std::string(meshCount == 0 ? "" : ",") + "{\"name\":\"sector " + std::to_string(sector.slot) +
+                      "\",\"primitives\":[" + primitives + "]}";
+            node["mesh"] = meshCount++;
         }
         nodes.push_back(node);
     }
@@ -231,7 +254,12 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
             gltf["buffers"][0]["uri"] = "data:application/octet-stream;base64," + EncodeBase64(buffer);
     }
 
+    // The accessors, views and meshes go first in the object; its other members
+    // follow in the JSON library's order.
     std::string text = gltf.dump();
+    if (list.count > 0)
+        text.insert(1, "\"accessors\":[" + list.accessors + "],\"bufferViews\":[" + list.views + "],\"meshes\":[" +
+                           meshes + "],");
     if (!binary) {
         text += '\n';
         return std::vector<unsigned char>(text.begin(), text.end());
@@ -242,6 +270,7 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
     PadTo4(&json, ' ');
     std::vector<unsigned char> glb;
     size_t total = 12 + 8 + json.size() + (buffer.empty() ? 0 : 8 + buffer.size());
+    glb.reserve(total);
     AppendUint32(&glb, 0x46546C67);  // "glTF"
     AppendUint32(&glb, 2);
     AppendUint32(&glb, static_cast<uint32_t>(total));
