@@ -13,8 +13,8 @@
 
 namespace {
 
-Level g_bricks;      // 256 bricks in rows, every other row shifted
-LevelMesh g_mesh;    // its mesh
+Level g_bricks;    // 256 bricks in rows, every other row shifted
+LevelMesh g_mesh;  // its mesh
 
 void BM_ExportGlb_256Bricks(benchmark::State& state)
 {

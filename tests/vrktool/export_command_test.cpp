@@ -156,16 +156,12 @@ TEST_F(VrktoolCli, ExportRefusesOrWarnsAsBuildDoes)
     } rows[] = {
         {truncated, {}, "1.glb", 2, ": truncated: 25 bytes, 2 sectors and 2 portals need 49\n", false},
         {SerializeToBytes(empty), {}, "2.glb", 0, ": sector 1: empty rectangle, no faces\n", true},
-        {SerializeToBytes(stale), {}, "3.glb", 0,
-         ": the portals stored are not those the sectors give (0 stored, 2 derived); exported with the derived "
-         "ones (vrktool portals rebuilds them)\n",
+        {SerializeToBytes(stale), {}, "3.glb", 0, ": the portals stored are not those the sectors give (0 stored, 2 derived); exported with the derived "
+                                                  "ones (vrktool portals rebuilds them)\n",
          true},
-        {SerializeToBytes(stale), {}, "-", 2,
-         "vrktool export: standard output names no format; give --format glb, gltf or obj\n", false},
-        {SerializeToBytes(stale), {}, "5.png", 2, "vrktool export: OUT names no format; give --format glb, gltf or obj\n",
-         false},
-        {SerializeToBytes(stale), {"--cell-size", "0"}, "6.glb", 2,
-         "vrktool export: --cell-size: not a number of metres from 0.001 to 1000: 0\n", false},
+        {SerializeToBytes(stale), {}, "-", 2, "vrktool export: standard output names no format; give --format glb, gltf or obj\n", false},
+        {SerializeToBytes(stale), {}, "5.png", 2, "vrktool export: OUT names no format; give --format glb, gltf or obj\n", false},
+        {SerializeToBytes(stale), {"--cell-size", "0"}, "6.glb", 2, "vrktool export: --cell-size: not a number of metres from 0.001 to 1000: 0\n", false},
     };
     for (const auto& row : rows) {
         std::string level = Write("level.vrk", row.level);

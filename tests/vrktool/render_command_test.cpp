@@ -190,7 +190,8 @@ TEST_F(VrktoolCli, RenderView3dShowsHeightsAndChanges)
     // The changes in the colours of the map view's compare picture, and none
     // of them against the level itself.
     std::string after = Write("after.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 4, 96),
-                                                                            MakeSector(0, 6, 2, 8)}, 1, 1)));
+                                                                            MakeSector(0, 6, 2, 8)},
+                                                                           1, 1)));
     std::string before = Write("before.vrk", SerializeToBytes(MakeBuiltLevel({HALL, EAST, SOUTH})));
     const struct {
         std::string old;

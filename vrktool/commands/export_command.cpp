@@ -56,10 +56,11 @@ void DefineExport(CLI::App* command)
                          ")")
         ->type_name("M")
         ->check(METRES);
-    command->footer("Metres, +Y up, right-handed: the map's x is +X and its y (down the screen) +Z. One node per "
-                    "sector, named \"sector N\", and a node \"start\"; materials floor, ceiling, wall and step. "
-                    "A .gltf holds its buffer inside; an .obj has its materials in a .mtl of the same name beside "
-                    "it (none with -o -).\n\n" +
+    command->footer("Metres, +Y up, right-handed: the map's x is +X and its y (down the screen)\n"
+                    "+Z. One node per sector, named \"sector N\", and a node \"start\"; the\n"
+                    "materials floor, ceiling, wall and step. A .gltf holds its buffer inside;\n"
+                    "an .obj has its materials in a .mtl of the same name beside it (none with\n"
+                    "-o -).\n\n" +
                     command->get_footer());
 }
 

@@ -71,10 +71,11 @@ void DefineRender(CLI::App* command)
                     "  magenta (255, 0, 255): a sector it removed, where it was\n"
                     "  orange (255, 128, 0): a sector whose heights changed\n"
                     "  white (255, 255, 255): the start cell's old place\n"
-                    "--view 3d draws the floors, walls and steps, ceilings left out, from 30 degrees above the "
-                    "corner --from names: floors from dark to light blue as they rise, walls grey, steps brown, "
-                    "the start cell green; --compare outlines the changes' floors in the colours above. It takes "
-                    "neither --size, --portals nor --shade.\n\n" +
+                    "--view 3d draws the floors, walls and steps, ceilings left out, from 30 degrees\n"
+                    "above the corner --from names (default se): floors from dark to light blue as\n"
+                    "they rise, walls grey, steps brown, the start cell green; --compare outlines\n"
+                    "the changes at their floors in the colours above. It takes neither --size,\n"
+                    "--portals nor --shade.\n\n" +
                     command->get_footer());
 }
 
@@ -193,5 +194,5 @@ int RunRender()
 
 }  // namespace
 
-const ToolCommand RENDER_COMMAND = {"render", "draw the level as the editor's map view shows it, as a PNG",
+const ToolCommand RENDER_COMMAND = {"render", "draw the level as the editor's map view shows it, or its rooms in 3D, as a PNG",
                                     DefineRender, RunRender};

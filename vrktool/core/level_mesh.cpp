@@ -14,7 +14,11 @@ struct SharedPiece {
 };
 
 // The four sides, each as the line it lies on and the way it faces.
-enum Side { SIDE_TOP, SIDE_RIGHT, SIDE_BOTTOM, SIDE_LEFT, SIDE_COUNT };
+enum Side { SIDE_TOP,
+            SIDE_RIGHT,
+            SIDE_BOTTOM,
+            SIDE_LEFT,
+            SIDE_COUNT };
 
 // Which side of its owner a portal lies on: the one on whose line its start
 // and end both sit and which the neighbour's facing side also lies on, as
@@ -53,7 +57,9 @@ MeshFace MakeWall(const Sector& s, int side, int from, int to, int y0, int y1, i
     f.y0 = y0;
     f.y1 = y1;
     bool across = side == SIDE_TOP || side == SIDE_BOTTOM;
-    int line = side == SIDE_TOP ? s.top : side == SIDE_BOTTOM ? s.bottom : side == SIDE_LEFT ? s.left : s.right;
+    int line = side == SIDE_TOP ? s.top : side == SIDE_BOTTOM ? s.bottom
+                                      : side == SIDE_LEFT     ? s.left
+                                                              : s.right;
     f.x0 = across ? from : line;
     f.x1 = across ? to : line;
     f.z0 = across ? line : from;

@@ -13,10 +13,19 @@
 
 #include "level.h"
 
-enum MeshMaterial { MESH_FLOOR, MESH_CEILING, MESH_WALL, MESH_STEP, MESH_MATERIAL_COUNT };
+enum MeshMaterial { MESH_FLOOR,
+                    MESH_CEILING,
+                    MESH_WALL,
+                    MESH_STEP,
+                    MESH_MATERIAL_COUNT };
 
 // Where a face looks. Map x is +X, map y (down the screen) is +Z, up is +Y.
-enum MeshFacing { FACING_UP, FACING_DOWN, FACING_EAST, FACING_WEST, FACING_SOUTH, FACING_NORTH };
+enum MeshFacing { FACING_UP,
+                  FACING_DOWN,
+                  FACING_EAST,
+                  FACING_WEST,
+                  FACING_SOUTH,
+                  FACING_NORTH };
 
 // A floor or ceiling covers [x0, x1) x [z0, z1) at height y0 (= y1); a wall
 // stands on the line from (x0, z0) to (x1, z1), one of them equal, from y0
@@ -35,10 +44,10 @@ struct SectorMesh {
 };
 
 struct LevelMesh {
-    std::vector<SectorMesh> sectors;  // every slot, in slot order; a skipped one has no faces
-    std::vector<int> emptySectors;    // slots with an empty rectangle
-    std::vector<int> invertedSectors; // slots with the floor above the ceiling
-    int startFloor;                   // floor height under the start cell, 0 outside every sector
+    std::vector<SectorMesh> sectors;   // every slot, in slot order; a skipped one has no faces
+    std::vector<int> emptySectors;     // slots with an empty rectangle
+    std::vector<int> invertedSectors;  // slots with the floor above the ceiling
+    int startFloor;                    // floor height under the start cell, 0 outside every sector
 };
 
 // The faces of level from its sectors and its portal table, which must be

@@ -19,10 +19,22 @@ const long long MARGIN = 8 * 16;
 void Turn(int corner, long long x, long long z, long long* tx, long long* tz)
 {
     switch (corner) {
-    case FROM_NE: *tx = -z; *tz = x; break;
-    case FROM_NW: *tx = -x; *tz = -z; break;
-    case FROM_SW: *tx = z; *tz = -x; break;
-    default: *tx = x; *tz = z; break;
+    case FROM_NE:
+        *tx = -z;
+        *tz = x;
+        break;
+    case FROM_NW:
+        *tx = -x;
+        *tz = -z;
+        break;
+    case FROM_SW:
+        *tx = z;
+        *tz = -x;
+        break;
+    default:
+        *tx = x;
+        *tz = z;
+        break;
     }
 }
 
@@ -105,7 +117,9 @@ struct Canvas {
 // at height y0, or a wall on x' = c (or z' = c) over [a0, a1) of the other
 // and [y0, y1) of height.
 struct TurnedFace {
-    enum { FLOOR, WALL_X, WALL_Z } kind;
+    enum { FLOOR,
+           WALL_X,
+           WALL_Z } kind;
     long long c, a0, a1, b0, b1, y0, y1;
 };
 

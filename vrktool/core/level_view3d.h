@@ -11,7 +11,10 @@
 #include "map_picture.h"
 
 // The corner the level is seen from; north is up the map (-y).
-enum ViewCorner { FROM_NE, FROM_NW, FROM_SE, FROM_SW };
+enum ViewCorner { FROM_NE,
+                  FROM_NW,
+                  FROM_SE,
+                  FROM_SW };
 
 // The part of the picture plane a picture shows, in sixteenths of a pixel.
 struct View3d {

@@ -143,10 +143,7 @@ std::string AddPrimitive(const std::vector<const MeshFace*>& faces, int material
 
 nlohmann::json DescribeSector(const Sector& s, int slot)
 {
-    return {{"slot", slot},         {"left", s.left},
-            {"top", s.top},         {"right", s.right},
-            {"bottom", s.bottom},   {"floorHeight", s.floorHeight},
-            {"ceilingHeight", s.ceilingHeight}};
+    return {{"slot", slot}, {"left", s.left}, {"top", s.top}, {"right", s.right}, {"bottom", s.bottom}, {"floorHeight", s.floorHeight}, {"ceilingHeight", s.ceilingHeight}};
 }
 
 // The faces of one sector, each material's apart, in the materials' order.
