@@ -175,7 +175,8 @@ TEST_F(VrktoolCli, ExportRefusesOrWarnsAsBuildDoes)
             expected.replace(named, 3, out);
         EXPECT_EQ(row.exitCode, run.exitCode) << row.out << ": " << run.err;
         EXPECT_EQ(expected, run.err.substr(0, expected.size())) << row.out;
-        if (row.out != "-")
+        if (row.out != "-") {
             EXPECT_EQ(row.written, FileExists(out)) << row.out << " written";
+        }
     }
 }
