@@ -10,7 +10,10 @@ if ! command -v dpkg-query >/dev/null 2>&1 || ! command -v apt-get >/dev/null 2>
 fi
 missing=""
 for p in $packages; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" && continue
+  # Another installed package may provide it (a nodejs that brings its own npm).
+  dpkg-query -W -f='${Status}|${Provides}\n' 2>/dev/null | grep "^install ok installed|" |
+    grep -Eq "[|, ]$p( |,|$)" || missing="$missing $p"
 done
 [ -z "$missing" ] && exit 0
 echo "Installing:$missing"

@@ -9,6 +9,7 @@ cmake --build --preset bench -j "${JOBS:-2}"
 # One line per benchmark program, in the order they run.
 programs=(
   build/bench/bench/level_bench
+  build/bench/bench/export_bench
 )
 for program in "${programs[@]}"; do
   echo "== $program"

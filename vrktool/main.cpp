@@ -23,6 +23,7 @@ const ToolCommand* const COMMANDS[] = {
     &CHECK_COMMAND,
     &PORTALS_COMMAND,
     &RENDER_COMMAND,
+    &EXPORT_COMMAND,
     &BUILD_COMMAND,
     &DIFF_COMMAND,
     &MERGE_COMMAND,

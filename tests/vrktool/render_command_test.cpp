@@ -1,5 +1,7 @@
 // vrktool render: the map view as a PNG, its options, what it refuses, --compare.
 #include <stdint.h>
+
+#include <algorithm>
 #include <stdio.h>
 
 #include <string>
@@ -160,4 +162,65 @@ TEST_F(VrktoolCli, RenderCompareMarksTheChanges)
     ASSERT_TRUE(ReadPngFile(marked, &m));
     EXPECT_EQ(176, m.height) << "one cell below the removed room at row 10";
     ExpectPixel(m, 3 * 16, 10 * 16 - 2, 0xFF00FF, "the removed room's bottom edge, one pixel in");
+}
+
+// The 3D view from the south-east: a cell is 8 pixels across and 4 down
+// along each map axis, a height unit 1.75 pixels up, and the picture's
+// corner 8 pixels beyond the highest and leftmost points. For HALL and
+// EAST that corner is HALL's ceiling at (0, 0) upward and its corner
+// (0, 6) leftward: pixel x = 8 (x - y) + 56, pixel y = 4 (x + y) - 1.75 h + 176.
+TEST_F(VrktoolCli, RenderView3dShowsHeightsAndChanges)
+{
+    Level level = MakeBuiltLevel({HALL, EAST}), raised = MakeBuiltLevel({HALL, WithHeights(EAST, 40, 80)});
+    std::string low = Write("low.vrk", SerializeToBytes(level)), high = Write("high.vrk", SerializeToBytes(raised));
+    std::string lowPng = outputs.Path("low.png"), highPng = outputs.Path("high.png");
+    ASSERT_EQ(0, Run({"render", low, "-o", lowPng, "--view", "3d"}).exitCode);
+    ASSERT_EQ(0, Run({"render", high, "-o", highPng, "--view", "3d"}).exitCode);
+    PngPicture a, b;
+    ASSERT_TRUE(ReadPngFile(lowPng, &a) && ReadPngFile(highPng, &b));
+    ASSERT_EQ(a.width, b.width);
+    ASSERT_EQ(a.height, b.height);
+    // EAST spans x - y from 3 to 11 and x + y from 9 to 17, heights 8 to 80.
+    int differing = 0, outside = 0;
+    for (int y = 0; y < a.height; y++) {
+        for (int x = 0; x < a.width; x++) {
+            if (a.pixels[size_t(y) * a.width + x] == b.pixels[size_t(y) * a.width + x])
+                continue;
+            differing++;
+            outside += x < 3 * 8 + 56 || x > 11 * 8 + 56 || y < 9 * 4 - 140 + 176 || y > 17 * 4 - 14 + 176;
+        }
+    }
+    EXPECT_GT(differing, 100) << "pixels that show EAST's floor raised from 8 to 40";
+    EXPECT_EQ(0, outside) << "pixels changed outside EAST's part of the picture";
+    ExpectPixel(a, 56, 4 * 5 + 176, 0x00FF00, "the middle (2.5, 2.5) of the start cell on HALL's floor, 0");
+    ExpectPixel(a, 56, 4 * 5 + 176 - 6, 0x1E3250, "HALL's floor beyond the start cell, the lowest: dark blue");
+
+    // The changes in the colours of the map view's compare picture, and none
+    // of them against the level itself.
+    std::string after = Write("after.vrk", SerializeToBytes(MakeBuiltLevel({HALL, WithHeights(SOUTH, 4, 96),
+                                                                            MakeSector(0, 6, 2, 8)},
+                                                                           1, 1)));
+    std::string before = Write("before.vrk", SerializeToBytes(MakeBuiltLevel({HALL, EAST, SOUTH})));
+    const struct {
+        std::string old;
+        std::vector<uint32_t> colours;
+    } rows[] = {
+        {before, {0x00FFFF, 0xFF00FF, 0xFF8000, 0xFFFFFF}},
+        {after, {}},
+    };
+    for (const auto& row : rows) {
+        std::string png = outputs.Path("compare.png");
+        ASSERT_EQ(0, Run({"render", after, "-o", png, "--view", "3d", "--compare", row.old, "--from", "nw"}).exitCode);
+        PngPicture m;
+        ASSERT_TRUE(ReadPngFile(png, &m));
+        std::vector<uint32_t> seen;
+        for (uint32_t colour : {0x00FFFFu, 0xFF00FFu, 0xFF8000u, 0xFFFFFFu}) {
+            if (std::find(m.pixels.begin(), m.pixels.end(), colour) != m.pixels.end())
+                seen.push_back(colour);
+        }
+        EXPECT_EQ(row.colours, seen) << "the marks against " << row.old;
+    }
+    ToolRun run = Run({"render", low, "-o", lowPng, "--view", "3d", "--size", "10", "10"});
+    EXPECT_EQ(2, run.exitCode);
+    EXPECT_EQ("vrktool render: --view 3d takes neither --size, --portals nor --shade\n", run.err);
 }

@@ -1,6 +1,8 @@
 // vrktool render: a level's map view as a PNG picture.
 #include <stdio.h>
 
+#include <algorithm>
+
 #include <string>
 #include <vector>
 
@@ -8,6 +10,7 @@
 #include "level.h"
 #include "level_check.h"
 #include "level_file.h"
+#include "level_view3d.h"
 #include "raw_level.h"
 #include "map_picture.h"
 #include "png_file.h"
@@ -23,6 +26,8 @@ struct RenderArgs {
     bool portals = false;
     std::string shade;
     std::string compare;  // --compare OLD: the changes since OLD marked
+    std::string view = "map";
+    std::string from = "se";  // the corner a 3D view is seen from
 };
 RenderArgs g_args;  // this run's arguments
 
@@ -51,6 +56,12 @@ void DefineRender(CLI::App* command)
         ->check(CLI::IsMember({"floor", "ceiling"}).description(""));
     command->add_option("--compare", g_args.compare, "mark what changed since the level OLD; - reads standard input")
         ->type_name("OLD");
+    command->add_option("--view", g_args.view, "map: the editor's map view (default); 3d: the rooms seen from above")
+        ->type_name("map|3d")
+        ->check(CLI::IsMember({"map", "3d"}).description(""));
+    command->add_option("--from", g_args.from, "the corner a 3D view is seen from (default se)")
+        ->type_name("ne|nw|se|sw")
+        ->check(CLI::IsMember({"ne", "nw", "se", "sw"}).description(""));
     command->footer("The picture is at most " + std::to_string(MAX_PICTURE_SIDE) + " pixels a side and " +
                     std::to_string(MAX_PICTURE_PIXELS) +
                     " pixels in all, after --scale.\n"
@@ -59,7 +70,12 @@ void DefineRender(CLI::App* command)
                     "  cyan (0, 255, 255): a sector the level adds\n"
                     "  magenta (255, 0, 255): a sector it removed, where it was\n"
                     "  orange (255, 128, 0): a sector whose heights changed\n"
-                    "  white (255, 255, 255): the start cell's old place\n\n" +
+                    "  white (255, 255, 255): the start cell's old place\n"
+                    "--view 3d draws the floors, walls and steps, ceilings left out, from 30 degrees\n"
+                    "above the corner --from names (default se): floors from dark to light blue as\n"
+                    "they rise, walls grey, steps brown, the start cell green; --compare outlines\n"
+                    "the changes at their floors in the colours above. It takes neither --size,\n"
+                    "--portals nor --shade.\n\n" +
                     command->get_footer());
 }
 
@@ -106,8 +122,20 @@ int RunRender()
         return TOOL_FAILED;
     const std::vector<unsigned char>& bytes = file.bytes;
 
+    bool view3d = g_args.view == "3d";
+    if (view3d && (!g_args.size.empty() || g_args.portals || !g_args.shade.empty())) {
+        fprintf(stderr, "vrktool render: --view 3d takes neither --size, --portals nor --shade\n");
+        return TOOL_FAILED;
+    }
+    static const char* const CORNERS[] = {"ne", "nw", "se", "sw"};
+    View3d view;
     long width = 0, height = 0;
-    if (g_args.size.size() == 2) {
+    if (view3d) {
+        int corner = static_cast<int>(std::find(CORNERS, CORNERS + 4, g_args.from) - CORNERS);
+        Frame3dView(level, compare ? &before : nullptr, corner, &view);
+        width = view.width;
+        height = view.height;
+    } else if (g_args.size.size() == 2) {
         width = g_args.size[0];
         height = g_args.size[1];
     } else if (compare) {
@@ -118,17 +146,23 @@ int RunRender()
     long scale = g_args.scale, side = MAX_PICTURE_SIDE, most = MAX_PICTURE_PIXELS;
     if (width * scale > side || height * scale > side || (width * scale) * (height * scale) > most) {
         fprintf(stderr, "%s: a picture of %ld x %ld pixels is larger than vrktool makes (%ld pixels a side, "
-                        "%ld in all); choose a part with --size W H\n",
-                name, width * scale, height * scale, side, most);
+                        "%ld in all)%s\n",
+                name, width * scale, height * scale, side, most, view3d ? "" : "; choose a part with --size W H");
         return TOOL_FOUND;
     }
 
     SectorShade shade = g_args.shade == "floor" ? SHADE_FLOOR : g_args.shade == "ceiling" ? SHADE_CEILING
                                                                                           : SHADE_NONE;
     MapPicture picture;
-    DrawMapView(level, shade, static_cast<int>(width), static_cast<int>(height), &picture);
-    if (compare)
-        MarkLevelChanges(before, level, &picture);
+    if (view3d) {
+        Draw3dView(level, view, &picture);
+        if (compare)
+            Mark3dChanges(before, level, view, &picture);
+    } else {
+        DrawMapView(level, shade, static_cast<int>(width), static_cast<int>(height), &picture);
+        if (compare)
+            MarkLevelChanges(before, level, &picture);
+    }
     if (g_args.portals) {
         RawLevel raw;
         ReadRawLevel(bytes.data(), bytes.size(), file.info.size, &raw);
@@ -148,5 +182,5 @@ int RunRender()
 
 }  // namespace
 
-const ToolCommand RENDER_COMMAND = {"render", "draw the level as the editor's map view shows it, as a PNG",
+const ToolCommand RENDER_COMMAND = {"render", "draw the level as the editor's map view shows it, or its rooms in 3D, as a PNG",
                                     DefineRender, RunRender};

@@ -36,6 +36,7 @@ extern const ToolCommand INFO_COMMAND;
 extern const ToolCommand CHECK_COMMAND;
 extern const ToolCommand PORTALS_COMMAND;
 extern const ToolCommand RENDER_COMMAND;
+extern const ToolCommand EXPORT_COMMAND;
 extern const ToolCommand BUILD_COMMAND;
 extern const ToolCommand DIFF_COMMAND;
 extern const ToolCommand MERGE_COMMAND;
