@@ -55,7 +55,8 @@ TEST_F(VrktoolCli, DiffNamesEachChange)
         // git's external diff of a renamed file: the new name is the eighth argument.
         {{"diff", "old.vrk", hall, "0123abc", "100644", lower, "4567def", "100644", "new.vrk",
           "similarity index 90%\nrename from old.vrk\nrename to new.vrk\n"},
-         0, "diff --vrk a/old.vrk b/new.vrk\nstart 2 2 -> 2 3\n"},
+         0,
+         "diff --vrk a/old.vrk b/new.vrk\nstart 2 2 -> 2 3\n"},
     };
     for (const auto& c : cases) {
         ToolRun run = Run(c.args);

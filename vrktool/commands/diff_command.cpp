@@ -17,7 +17,7 @@ struct DiffArgs {
 };
 DiffArgs g_args;  // this run's arguments
 
-const size_t GIT_ARGUMENTS = 7;  // PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE
+const size_t GIT_ARGUMENTS = 7;         // PATH OLD-FILE OLD-HEX OLD-MODE NEW-FILE NEW-HEX NEW-MODE
 const size_t GIT_RENAME_ARGUMENTS = 9;  // the same, then NEW-PATH and git's lines about the rename
 
 void DefineDiff(CLI::App* command)

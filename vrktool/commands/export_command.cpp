@@ -113,8 +113,10 @@ int RunExport()
                 g_args.out == STANDARD_STREAM ? "standard output" : g_args.out.c_str());
         return TOOL_FAILED;
     }
-    if (IsOutputTheInput(g_args.path, g_args.out))
-        return RefuseOutputOverInput(g_args.out);
+    if (IsOutputTheInput(g_args.path, g_args.out)) {
+        SayOutputIsTheInput(g_args.out);
+        return TOOL_FAILED;
+    }
 
     LevelFileBytes file;
     if (!ReadLevelFile(g_args.path, &file)) {
@@ -123,7 +125,10 @@ int RunExport()
     }
     static Level level;  // the one level this run exports, with the portals its sectors give
     level = NewLevel();
-    if (LoadToolLevel(file, g_args.path, &level) != 0) {
+    std::vector<LoadWarning> loadWarnings;
+    bool loaded = LoadToolLevel(file, &level, &loadWarnings);
+    PrintLoadWarnings(g_args.path, loadWarnings);
+    if (!loaded) {
         CheckLevelFile(file.bytes.data(), file.bytes.size(), file.info.size, PrintCheckLine, const_cast<char*>(name));
         return TOOL_FAILED;
     }
@@ -142,10 +147,12 @@ int RunExport()
         bool toFile = g_args.out != STANDARD_STREAM;
         std::string mtlPath = MtlPathOf(g_args.out);
         if (toFile) {
-            if (IsOutputTheInput(g_args.path, mtlPath))
-                return RefuseOutputOverInput(mtlPath);
+            if (IsOutputTheInput(g_args.path, mtlPath)) {
+                SayOutputIsTheInput(mtlPath);
+                return TOOL_FAILED;
+            }
             std::string mtl = EncodeMtl();
-            if (WriteOutputFile(mtlPath, std::vector<unsigned char>(mtl.begin(), mtl.end()), "materials") != 0)
+            if (WriteOutputFile(mtlPath, std::vector<unsigned char>(mtl.begin(), mtl.end()), "materials"))
                 return TOOL_FAILED;
         }
         size_t slash = mtlPath.find_last_of("/\\");
@@ -154,7 +161,7 @@ int RunExport()
     } else {
         bytes = EncodeGltf(level, mesh, scale, format == "glb");
     }
-    return WriteOutputFile(g_args.out, bytes, "model") == 0 ? TOOL_DONE : TOOL_FAILED;
+    return WriteOutputFile(g_args.out, bytes, "model") ? TOOL_DONE : TOOL_FAILED;
 }
 
 }  // namespace

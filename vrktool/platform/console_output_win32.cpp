@@ -17,10 +17,10 @@
 
 namespace {
 
-HANDLE g_console = nullptr;   // the console the text goes to
-HANDLE g_readEnd = nullptr;   // the pipe's end the thread reads
-HANDLE g_copier = nullptr;    // the thread
-bool g_redirected[3] = {};    // which of fds 0, 1, 2 are the pipe
+HANDLE g_console = nullptr;  // the console the text goes to
+HANDLE g_readEnd = nullptr;  // the pipe's end the thread reads
+HANDLE g_copier = nullptr;   // the thread
+bool g_redirected[3] = {};   // which of fds 0, 1, 2 are the pipe
 
 bool IsConsole(HANDLE handle)
 {
@@ -51,7 +51,9 @@ size_t WholeCharacters(const char* text, size_t size)
     if (back == size)
         return size;
     unsigned char lead = static_cast<unsigned char>(text[size - 1 - back]);
-    size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+    size_t needed = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3
+                                   : lead >= 0xC0   ? 2
+                                                    : 1;
     return needed > back + 1 ? size - back - 1 : size;
 }
 
