@@ -37,20 +37,20 @@ extern "C" {
 #endif
 
 enum {
-    VRK_VERSION = 2,        /* the version the editor writes */
+    VRK_VERSION = 2, /* the version the editor writes */
     VRK_HEADER_SIZE = 9,
-    VRK_RECORD_SIZE = 10,   /* a sector or a portal */
+    VRK_RECORD_SIZE = 10, /* a sector or a portal */
     VRK_MAX_SECTORS = 256,
     VRK_MAX_PORTALS = 1024,
-    VRK_MESSAGE_SIZE = 64   /* room for any message below, its 0 included */
+    VRK_MESSAGE_SIZE = 64 /* room for any message below, its 0 included */
 };
 
 typedef enum vrk_result {
     VRK_OK = 0,
-    VRK_NO_HEADER,         /* fewer bytes than the 9-byte header */
-    VRK_TOO_MANY_SECTORS,  /* the header claims more than 256 sectors */
-    VRK_CUT_SHORT,         /* the bytes end before the last sector record */
-    VRK_NO_LEVEL           /* a null level, or null bytes with a size */
+    VRK_NO_HEADER,        /* fewer bytes than the 9-byte header */
+    VRK_TOO_MANY_SECTORS, /* the header claims more than 256 sectors */
+    VRK_CUT_SHORT,        /* the bytes end before the last sector record */
+    VRK_NO_LEVEL          /* a null level, or null bytes with a size */
 } vrk_result;
 
 typedef struct vrk_sector {
@@ -67,19 +67,19 @@ typedef struct vrk_portal {
 } vrk_portal;
 
 typedef struct vrk_level {
-    uint16_t version;                 /* a byte in the file */
-    uint16_t start_x, start_y;        /* the start cell */
+    uint16_t version;          /* a byte in the file */
+    uint16_t start_x, start_y; /* the start cell */
     uint16_t sector_count;
-    uint16_t portals_claimed;         /* the header's portal count */
-    uint16_t portal_count;            /* portal records read: whole ones, at most 1024 */
+    uint16_t portals_claimed; /* the header's portal count */
+    uint16_t portal_count;    /* portal records read: whole ones, at most 1024 */
     vrk_sector sectors[VRK_MAX_SECTORS];
     vrk_portal portals[VRK_MAX_PORTALS];
 } vrk_level;
 
 /* What a read found worth saying without refusing the file. */
 typedef struct vrk_warnings {
-    int other_version;   /* the header's version is not VRK_VERSION */
-    unsigned version;    /* the header's version (0 without a header) */
+    int other_version; /* the header's version is not VRK_VERSION */
+    unsigned version;  /* the header's version (0 without a header) */
 } vrk_warnings;
 
 /* Reads size bytes into *level. On VRK_OK the level holds the header, the
@@ -120,10 +120,10 @@ int vrk_build_portals(vrk_level* level);
 /* Casts that neither C nor C++ compilers warn about. */
 #ifdef __cplusplus
 #define VRK_CAST(type, value) static_cast<type>(value)
-#define VRK_BYTES(pointer) static_cast<const unsigned char*>(pointer)
+#define VRK_BYTES(pointer)    static_cast<const unsigned char*>(pointer)
 #else
 #define VRK_CAST(type, value) ((type)(value))
-#define VRK_BYTES(pointer) ((const unsigned char*)(pointer))
+#define VRK_BYTES(pointer)    ((const unsigned char*)(pointer))
 #endif
 
 #ifdef __cplusplus

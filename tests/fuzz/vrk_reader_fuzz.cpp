@@ -7,7 +7,6 @@
 #include <string.h>
 
 #include <string>
-#include <vector>
 
 #include "fuzz_check.h"
 #include "level.h"
@@ -16,83 +15,29 @@
 #include "raw_level.h"
 #include "vrk.h"
 
+// Both sides lay their records out alike, so whole tables compare at once.
+static_assert(sizeof(Sector) == sizeof(vrk_sector) && sizeof(Portal) == sizeof(vrk_portal), "record layouts");
+
 namespace {
 
-std::vector<std::string> g_warnings;  // the level core's, in order, for one input
+std::string g_warnings;  // the level core's for one input, one a line
 
 void KeepWarning(const char* text)
 {
-    g_warnings.push_back(text);
+    g_warnings += std::string(text) + "\n";
 }
 
-// The core's warnings, rebuilt from what vrk.h reports.
-std::vector<std::string> VrkWarnings(vrk_result result, const vrk_warnings& warnings)
+// The first record where two tables of count records of size bytes differ.
+void CheckSameTable(const char* what, const void* core, const void* vrk, size_t count, size_t size)
 {
-    std::vector<std::string> texts;
-    if (warnings.other_version) {
-        char text[VRK_MESSAGE_SIZE];
-        size_t length = vrk_version_message(warnings.version, text, sizeof text);
-        FUZZ_CHECK(length == strlen(text), "version message: length %zu, text of %zu", length, strlen(text));
-        texts.push_back(text);
-    }
-    if (result == VRK_TOO_MANY_SECTORS)
-        texts.push_back(vrk_result_message(result));
-    return texts;
-}
-
-void CheckSameWarnings(const std::vector<std::string>& vrk)
-{
-    FUZZ_CHECK(vrk.size() == g_warnings.size(), "warnings: the core gave %zu, vrk.h %zu", g_warnings.size(),
-               vrk.size());
-    for (size_t i = 0; i < vrk.size(); i++)
-        FUZZ_CHECK(vrk[i] == g_warnings[i], "warning %zu: the core \"%s\", vrk.h \"%s\"", i, g_warnings[i].c_str(),
-                   vrk[i].c_str());
-}
-
-void CheckSameRecords(const Level& level, const vrk_level& v)
-{
-    FUZZ_CHECK(v.version == level.version, "version: core %u, vrk.h %u", level.version, v.version);
-    FUZZ_CHECK(v.start_x == level.startX && v.start_y == level.startY, "start: core (%u, %u), vrk.h (%u, %u)",
-               level.startX, level.startY, v.start_x, v.start_y);
-    FUZZ_CHECK(v.sector_count == level.sectorCount, "sectors: core %u, vrk.h %u", level.sectorCount, v.sector_count);
-    for (int i = 0; i < level.sectorCount; i++) {
-        const Sector& s = level.sectors[i];
-        const vrk_sector& t = v.sectors[i];
-        FUZZ_CHECK(s.left == t.left && s.top == t.top && s.right == t.right && s.bottom == t.bottom &&
-                       s.floorHeight == t.floor_height && s.ceilingHeight == t.ceiling_height,
-                   "sector %d: core {%u %u %u %u %u %u}, vrk.h {%u %u %u %u %u %u}", i, s.left, s.top, s.right,
-                   s.bottom, s.floorHeight, s.ceilingHeight, t.left, t.top, t.right, t.bottom, t.floor_height,
-                   t.ceiling_height);
-    }
-}
-
-// Portal tables from both sides, count and every field.
-void CheckSamePortals(const char* which, const Portal* portals, size_t count, const vrk_level& v)
-{
-    FUZZ_CHECK(v.portal_count == count, "%s portals: core %zu, vrk.h %u", which, count, v.portal_count);
     for (size_t i = 0; i < count; i++) {
-        const Portal& p = portals[i];
-        const vrk_portal& q = v.portals[i];
-        FUZZ_CHECK(p.offsetX == q.offset_x && p.offsetY == q.offset_y && p.length == q.length &&
-                       p.sector == q.sector && p.twin == q.twin,
-                   "%s portal %zu: core {%u %u %u %u %u}, vrk.h {%u %u %u %u %u}", which, i, p.offsetX, p.offsetY,
-                   p.length, p.sector, p.twin, q.offset_x, q.offset_y, q.length, q.sector, q.twin);
+        const unsigned char* a = static_cast<const unsigned char*>(core) + i * size;
+        const unsigned char* b = static_cast<const unsigned char*>(vrk) + i * size;
+        FUZZ_CHECK(memcmp(a, b, size) == 0, "%s %zu: core %02x%02x %02x%02x %02x%02x %02x%02x %02x%02x, vrk.h %02x%02x "
+                                            "%02x%02x %02x%02x %02x%02x %02x%02x",
+                   what, i, a[0], a[1], a[2], a[3], a[4], a[5], a[6], a[7],
+                   a[8], a[9], b[0], b[1], b[2], b[3], b[4], b[5], b[6], b[7], b[8], b[9]);
     }
-}
-
-// The stored portals as vrktool reads them: whole records after the
-// sectors, no more than the header claims; vrk.h keeps at most a table's.
-void CheckStoredPortals(const uint8_t* data, size_t size, const vrk_level& v)
-{
-    RawLevel raw;
-    ReadRawLevel(data, size, size, &raw);
-    FUZZ_CHECK(v.portals_claimed == raw.portalCount, "claimed portals: core %u, vrk.h %u", raw.portalCount,
-               v.portals_claimed);
-    size_t count = raw.portalsPresent < size_t{MAX_PORTALS} ? raw.portalsPresent : size_t{MAX_PORTALS};
-    static Portal stored[MAX_PORTALS];
-    for (size_t i = 0; i < count; i++)
-        stored[i] = GetRawPortal(raw, i);
-    CheckSamePortals("stored", stored, count, v);
 }
 
 }  // namespace
@@ -118,17 +63,46 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     vrk_result result = vrk_read(&v, data, size, &warnings);
     FUZZ_CHECK((core == 0) == (result == VRK_OK), "verdict: the core %d, vrk.h %d (%s)", core,
                static_cast<int>(result), vrk_result_message(result));
-    CheckSameWarnings(VrkWarnings(result, warnings));
+
+    // The core's warnings, in order, rebuilt from what vrk.h reports.
+    std::string texts;
+    if (warnings.other_version) {
+        char text[VRK_MESSAGE_SIZE];
+        size_t length = vrk_version_message(warnings.version, text, sizeof text);
+        FUZZ_CHECK(length == strlen(text), "version message: length %zu, text of %zu", length, strlen(text));
+        texts += std::string(text) + "\n";
+    }
+    if (result == VRK_TOO_MANY_SECTORS)
+        texts += std::string(vrk_result_message(result)) + "\n";
+    FUZZ_CHECK(texts == g_warnings, "warnings: the core \"%s\", vrk.h \"%s\"", g_warnings.c_str(), texts.c_str());
     if (result != VRK_OK) {
         FUZZ_CHECK(memcmp(&v, &before, sizeof v) == 0, "vrk.h changed the record of a refused file");
         return 0;
     }
-    CheckSameRecords(level, v);
-    CheckStoredPortals(data, size, v);
+
+    FUZZ_CHECK(v.version == level.version && v.start_x == level.startX && v.start_y == level.startY &&
+                   v.sector_count == level.sectorCount,
+               "header: core %u (%u, %u) %u sectors, vrk.h %u (%u, %u) %u sectors", level.version, level.startX,
+               level.startY, level.sectorCount, v.version, v.start_x, v.start_y, v.sector_count);
+    CheckSameTable("sector", level.sectors, v.sectors, level.sectorCount, sizeof(Sector));
+
+    // The stored portals as vrktool reads them: whole records after the
+    // sectors, no more than the header claims; vrk.h keeps a table's worth.
+    RawLevel raw;
+    ReadRawLevel(data, size, size, &raw);
+    size_t stored = raw.portalsPresent < size_t{MAX_PORTALS} ? raw.portalsPresent : size_t{MAX_PORTALS};
+    FUZZ_CHECK(v.portals_claimed == raw.portalCount && v.portal_count == stored,
+               "stored portals: core %u claimed, %zu read; vrk.h %u claimed, %u read", raw.portalCount, stored,
+               v.portals_claimed, v.portal_count);
+    for (size_t i = 0; i < stored; i++)
+        level.portals[i] = GetRawPortal(raw, i);
+    CheckSameTable("stored portal", level.portals, v.portals, stored, sizeof(Portal));
 
     int coreLeftOut = BuildPortals(&level);
     int vrkLeftOut = vrk_build_portals(&v);
-    FUZZ_CHECK(coreLeftOut == vrkLeftOut, "edges left out: core %d, vrk.h %d", coreLeftOut, vrkLeftOut);
-    CheckSamePortals("derived", level.portals, level.portalCount, v);
+    FUZZ_CHECK(coreLeftOut == vrkLeftOut && level.portalCount == v.portal_count,
+               "derived portals: core %u, %d left out; vrk.h %u, %d left out", level.portalCount, coreLeftOut,
+               v.portal_count, vrkLeftOut);
+    CheckSameTable("derived portal", level.portals, v.portals, level.portalCount, sizeof(Portal));
     return 0;
 }
