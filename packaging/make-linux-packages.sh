@@ -32,7 +32,7 @@ fi
 # The man page from the tool's own help, so it says what the tool does.
 help2man --no-info --no-discard-stderr --version-string="$version" \
   --name="looks at, checks and repairs .vrk level files" -o "$work/vrktool.1" "$work/vrktool"
-sed "s/@VERSION@/$version/" "$root/include/vrk.pc.in" >"$work/vrk.pc"
+sed "s/@QM_VERSION@/$version/" "$root/include/vrk.pc.in" >"$work/vrk.pc"
 
 # Sets modes and times on a staged tree: stamp TREE
 stamp() {
@@ -86,13 +86,20 @@ date=$(date -u -d "@$SOURCE_DATE_EPOCH" -R)
   echo " nlohmann/json, stb, CLI11) are in /usr/share/doc/$package/THIRD-PARTY-NOTICES.gz."
 } >"$doc/copyright"
 gzip -9n <"$here/THIRD-PARTY-NOTICES.txt" >"$doc/THIRD-PARTY-NOTICES.gz"
+# The one binary of both Linux files is static on purpose: the tarball's runs
+# on any x86-64 Linux, and the .deb carries the same bytes.
+mkdir -p "$d/usr/share/lintian/overrides"
+cat >"$d/usr/share/lintian/overrides/$package" <<'OVERRIDES'
+# The same static vrktool as the tarball's, which must run on any x86-64 Linux.
+statically-linked-binary [usr/bin/vrktool]
+OVERRIDES
 # A native package's changelog, in Debian's form, with the project's own
 # changelog as its entry.
 {
   echo "$package ($version) unstable; urgency=medium"
   echo
   echo "  * Quillmarch $version. The project's changelog:"
-  sed -e 's/[[:space:]]*$//' -e 's/^\(.\)/    \1/' "$root/CHANGELOG.md"
+  sed -e 's/[[:space:]]*$//' "$root/CHANGELOG.md" | fold -s -w 76 | sed -e 's/[[:space:]]*$//' -e 's/^\(.\)/    \1/'
   echo
   echo " -- $maintainer  $date"
 } | gzip -9n >"$doc/changelog.gz"
