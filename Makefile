@@ -17,6 +17,10 @@ all: native windows
 deps:
 	@scripts/install-deps.sh
 
+# What each target needs, by the groups of scripts/debian-packages.txt.
+deps-%:
+	@scripts/install-deps.sh $(subst +, ,$*)
+
 native:
 	cmake --preset native >/dev/null
 	cmake --build --preset native -j $(JOBS)
@@ -31,34 +35,34 @@ editor:
 	cmake --build --preset windows -j $(JOBS) --target Quillmarch
 
 # The work tree's state is noted first, so the run can tell what it changed.
-test: deps
+test: deps-run+test
 	@mkdir -p build && scripts/tree-state.sh save build/tree-before-test
 	@$(MAKE) --no-print-directory native windows
 	scripts/run-tests.sh build/tree-before-test
 
-run: deps editor
+run: deps-run editor
 	scripts/run-editor.sh examples/hall.vrk
 
-bench: deps windows
+bench: deps-run+bench windows
 	scripts/run-bench.sh
 	scripts/run-editor-bench.sh
 
-fuzz: deps
+fuzz: deps-test
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)
 
-soak: deps windows
+soak: deps-run+test windows
 	scripts/run-soak.sh $(SOAK_EVENTS) $(SOAK_SEED)
 
 # The release files in dist/, from a fresh Windows build.
-dist: deps
+dist: deps-run+dist
 	scripts/make-dist.sh
 
 # Two make dist runs of the current commit in other folders, compared byte for byte.
-dist-check: deps
+dist-check: deps-run+dist
 	scripts/dist-check.sh
 
 # Refreshes the README's picture, which no test run touches.
-screenshot: deps windows
+screenshot: deps-run windows
 	scripts/take-screenshot.sh
 
 # Formats the C++ files this change touches (see scripts/format.sh).

@@ -63,6 +63,10 @@ to_crlf "$root/LICENSE" "$stage/LICENSE.txt"
 to_crlf "$root/CHANGELOG.md" "$stage/CHANGELOG.txt"
 to_crlf "$here/THIRD-PARTY-NOTICES.txt" "$stage/THIRD-PARTY-NOTICES.txt"
 cp "$root"/examples/*.vrk "$stage/examples/"
+# For Windows engine builds and pipelines: the reader and the documents' schema.
+mkdir -p "$stage/include"
+cp "$root/include/vrk.h" "$stage/include/"
+cp "$root/schema/level.schema.json" "$stage/"
 
 # The file list in one fixed order, shared by the zip and the installer.
 mapfile -t files < <(cd "$stage" && find . -type f | sed 's|^\./||' | sort)

@@ -45,7 +45,8 @@ TEST_F(ReleaseFiles, PortableZipRunsFromAFolderWithSpaces)
     std::string unpacked = UnpackedZipFolder() + "\\" + top;
     ASSERT_NE(std::string::npos, unpacked.find(' ')) << unpacked;
     std::vector<std::string> expected = {"CHANGELOG.txt", "LICENSE.txt", "Quillmarch.exe",
-                                         "README.txt", "THIRD-PARTY-NOTICES.txt", "vrktool.exe"};
+                                         "README.txt", "THIRD-PARTY-NOTICES.txt", "vrktool.exe",
+                                         "include\\vrk.h", "level.schema.json"};
     for (const std::string& name : ExampleNames())
         expected.push_back("examples\\" + name);
     std::sort(expected.begin(), expected.end());

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <random>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "level_json.h"
 #include "level_test_support.h"
 #include "portals.h"
+#include "run_tool.h"
 
 namespace {
 
@@ -196,4 +198,27 @@ TEST(LevelJson, InvalidDocumentsAreNamedByPlaceAndReason)
         EXPECT_EQ(c.problems, JoinLines(problems)) << "document: " << c.document.substr(0, 200);
         EXPECT_EQ("", DescribeChange(before, level0)) << "a refused document changed the level";
     }
+#ifndef _WIN32
+    // The refusals a schema can state too (a value out of range or of another
+    // type, a key missing or unknown, a table too long): schema/level.schema.json
+    // refuses each of those documents.
+    const std::regex stated("(.*: (missing|unknown key|.* is not (in|a whole number in) 0\\.\\.[0-9]+|[0-9]+ entries, "
+                            "at most [0-9]+|.* is not an (array|object)|.* whole levels only)|and [0-9]+ more)\n");
+    ScratchFolder folder;
+    std::vector<std::string> args = {QM_SOURCE_DIR "/tests/vrktool/level_schema_check.py",
+                                     QM_SOURCE_DIR "/schema/level.schema.json", "refuse"};
+    for (const auto& c : cases) {
+        bool all = true;
+        for (size_t at = 0, end; at < c.problems.size() && all; at = end + 1) {
+            end = c.problems.find('\n', at);
+            all = std::regex_match(c.problems.substr(at, end + 1 - at), stated);
+        }
+        std::string path = folder.Path("row" + std::to_string(args.size()) + ".json");
+        if (all && WriteFileBytes(path, Bytes(c.document.begin(), c.document.end())))
+            args.push_back(path);
+    }
+    ASSERT_GT(args.size(), 20u) << "rows a schema can state";
+    ToolRun run = RunTool("/usr/bin/python3", args, folder.Root());
+    EXPECT_EQ(0, run.exitCode) << run.out << run.err;
+#endif
 }
