@@ -4,18 +4,13 @@ YAML and JSON that parse, hashes and names of the release files beside them,
 the product code of the installer's programs-list entry, and the zip's folder,
 program and shortcut target. (The installer rows check the switches.)
    manifests_test.py DIST_DIR INSTALLER_SCRIPT"""
-import hashlib, json, re, sys, zipfile
+import hashlib, json, os, re, sys, zipfile
 import yaml
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import expect, finish  # noqa: E402
+
 dist, nsi = sys.argv[1], sys.argv[2]
-failures = 0
-
-
-def expect(expected, actual, what):
-    global failures
-    if expected != actual:
-        print(f"FAIL: {what}: expected {expected!r}, actual {actual!r}")
-        failures += 1
 
 
 def sha256(name):
@@ -55,5 +50,4 @@ for name in [scoop["bin"], scoop["shortcuts"][0][0]]:
     expect(True, f"{scoop['extract_dir']}/{name}" in members, f"Scoop: {name} in the zip's {scoop['extract_dir']}")
 expect(scoop["url"], scoop["autoupdate"]["url"].replace("$version", version), "Scoop: autoupdate's url")
 
-print("manifests: 0 failed" if failures == 0 else f"manifests: {failures} failed")
-sys.exit(1 if failures else 0)
+finish("manifests")

@@ -7,16 +7,11 @@ checkout and the upload are the runner's and are stood in for here.
 import hashlib, json, os, re, shutil, subprocess, sys, tarfile, tempfile
 import yaml
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
+from checks import expect, finish  # noqa: E402
+
 tool, source = os.path.abspath(sys.argv[1]), sys.argv[2]
 work = tempfile.mkdtemp()
-failures = 0
-
-
-def expect(expected, actual, what):
-    global failures
-    if expected != actual:
-        print(f"FAIL: {what}: expected {expected!r}, actual {actual!r}")
-        failures += 1
 
 
 def run(*args, cwd=None, **kw):
@@ -115,5 +110,4 @@ run(tool, "render", f"{workspace}/hall.vrk", "-o", f"{work}/compare.png", "--com
 expect(open(f"{work}/compare.png", "rb").read(), open(f"{review}/02-hall.png", "rb").read(), "hall's picture")
 
 shutil.rmtree(work)
-print(f"review workflow: {failures} failed" if failures else "review workflow: 0 failed")
-sys.exit(1 if failures else 0)
+finish("review workflow")

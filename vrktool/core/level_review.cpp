@@ -273,8 +273,9 @@ std::string FormatReviewJson(const ReviewRange& range, const std::vector<LevelRe
         level["oldPath"] = review.path.oldPath;
         if (review.path.similarity != 0)
             level["similarity"] = review.path.similarity;
-        level["oldLoads"] = review.oldRefusal.empty() ? Json(review.path.status != 'A') : Json(false);
-        level["newLoads"] = review.newRefusal.empty() ? Json(review.path.status != 'D') : Json(false);
+        // null: the side is not there (an added level's old one, a removed level's new one).
+        level["oldLoads"] = review.path.status == 'A' ? Json(nullptr) : Json(review.oldRefusal.empty());
+        level["newLoads"] = review.path.status == 'D' ? Json(nullptr) : Json(review.newRefusal.empty());
         level["oldRefusal"] = review.oldRefusal.empty() ? Json(nullptr) : Json(review.oldRefusal);
         level["newRefusal"] = review.newRefusal.empty() ? Json(nullptr) : Json(review.newRefusal);
         Json none(nullptr);

@@ -41,13 +41,13 @@ struct LevelReview {
     int sectorsRemoved;
     int sectorsChanged;
     bool startMoved;
-    std::string diffLines;             // vrktool diff's lines
-    std::string diffJson;              // vrktool diff --json's document
+    std::string diffLines;              // vrktool diff's lines
+    std::string diffJson;               // vrktool diff --json's document
     std::vector<std::string> problems;  // check's lines for the level at the head
-    std::string stem;                  // "03-hall": the row's files are stem.png and stem.diff
-    std::string picture;               // the compare picture's file name; empty when none
-    std::string pictureNote;           // why there is none, or what it shows instead
-    std::string picture3d;             // the 3D compare picture's file name; empty when none
+    std::string stem;                   // "03-hall": the row's files are stem.png and stem.diff
+    std::string picture;                // the compare picture's file name; empty when none
+    std::string pictureNote;            // why there is none, or what it shows instead
+    std::string picture3d;              // the 3D compare picture's file name; empty when none
 };
 
 // Compares the two sides, checks the new one and draws the compare picture
