@@ -7,6 +7,10 @@ JOBS ?= 2
 FUZZ_SECONDS ?=
 SOAK_EVENTS ?= 5000
 SOAK_SEED ?= 1
+# Where the releases are published: the winget and Scoop manifests that make
+# dist writes point at RELEASE_ADDRESS/download/v<version>/<file> and look for
+# new versions at RELEASE_ADDRESS/latest. make dist RELEASE_ADDRESS=... for another.
+RELEASE_ADDRESS ?= https://github.com/quillmarch/quillmarch/releases
 
 .PHONY: all deps native windows editor test run bench fuzz soak dist dist-check screenshot format clean
 # One step after another: each build already uses every core.
@@ -55,11 +59,11 @@ soak: deps-run+test windows
 
 # The release files in dist/, from a fresh Windows build.
 dist: deps-run+dist
-	scripts/make-dist.sh
+	RELEASE_ADDRESS='$(RELEASE_ADDRESS)' scripts/make-dist.sh
 
 # Two make dist runs of the current commit in other folders, compared byte for byte.
 dist-check: deps-run+dist
-	scripts/dist-check.sh
+	RELEASE_ADDRESS='$(RELEASE_ADDRESS)' scripts/dist-check.sh
 
 # Refreshes the README's picture, which no test run touches.
 screenshot: deps-run windows

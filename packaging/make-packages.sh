@@ -1,16 +1,17 @@
 #!/bin/bash
 # Makes the release files from a Windows build:
-#   packaging/make-packages.sh QUILLMARCH_EXE VRKTOOL_EXE ICON WORK_DIR OUT_DIR
-# OUT_DIR receives Quillmarch-<version>-win64.zip, Quillmarch-<version>-setup.exe
-# and SHA256SUMS; WORK_DIR holds the staged files. The same sources give the
+#   packaging/make-packages.sh QUILLMARCH_EXE VRKTOOL_EXE ICON WORK_DIR OUT_DIR RELEASE_ADDRESS
+# OUT_DIR receives Quillmarch-<version>-win64.zip, Quillmarch-<version>-setup.exe,
+# SHA256SUMS and the winget and Scoop manifests that point at them under
+# RELEASE_ADDRESS (make-manifests.sh); WORK_DIR holds the staged files. The same sources give the
 # same bytes: every time stamp is SOURCE_DATE_EPOCH (by default the last
 # commit's date), and files go in by name in a fixed order.
 set -euo pipefail
-if [ $# -ne 5 ]; then
-  echo "usage: packaging/make-packages.sh QUILLMARCH_EXE VRKTOOL_EXE ICON WORK_DIR OUT_DIR" >&2
+if [ $# -ne 6 ]; then
+  echo "usage: packaging/make-packages.sh QUILLMARCH_EXE VRKTOOL_EXE ICON WORK_DIR OUT_DIR RELEASE_ADDRESS" >&2
   exit 2
 fi
-editor=$1 tool=$2 icon=$3 work=$4 out=$5
+editor=$1 tool=$2 icon=$3 work=$4 out=$5 address=$6
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
@@ -121,6 +122,7 @@ makensis -V2 -NOCD "-DVERSION=$version" "-DSTAGE=$stage" "-DICON=$icon" "-DFILES
   "-DOUTFILE=$out/$setup_name" "$here/quillmarch.nsi"
 
 (cd "$out" && sha256sum "$zip_name" "$setup_name" >SHA256SUMS)
+"$here/make-manifests.sh" "$out" "$version" "$address"
 for f in "$zip_name" "$setup_name" Quillmarch.exe vrktool.exe; do
   [ -f "$out/$f" ] && path=$out/$f || path=$stage/$f
   printf '%-32s %9d bytes  sha256 %s\n' "$f" "$(stat -c %s "$path")" "$(sha256sum <"$path" | cut -c1-64)"

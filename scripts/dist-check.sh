@@ -18,7 +18,7 @@ for place in "${places[@]}"; do
   git clone -q --no-checkout "$root" "$place/quillmarch" || exit 1
   git -C "$place/quillmarch" checkout -q --detach "$commit" || exit 1
   echo "== make dist in $place/quillmarch"
-  make -C "$place/quillmarch" dist JOBS="${JOBS:-2}" >"$place/dist.log" 2>&1 || {
+  make -C "$place/quillmarch" dist JOBS="${JOBS:-2}" ${RELEASE_ADDRESS:+"RELEASE_ADDRESS=$RELEASE_ADDRESS"} >"$place/dist.log" 2>&1 || {
     echo "make dist failed in $place (log: $place/dist.log):"
     tail -n 20 "$place/dist.log"
     exit 1
@@ -26,7 +26,9 @@ for place in "${places[@]}"; do
 done
 
 first=${places[0]}/quillmarch/dist second=${places[1]}/quillmarch/dist
-for file in $(cd "$first" && ls); do
+# The manifests in winget/ and scoop/ too, by their paths.
+list_files() { (cd "$1" && find . -type f | sed 's|^\./||' | sort); }
+for file in $(list_files "$first"); do
   if cmp -s "$first/$file" "$second/$file"; then
     echo "identical: $file ($(stat -c %s "$first/$file") bytes, sha256 $(sha256sum <"$first/$file" | cut -c1-64))"
     continue
@@ -44,6 +46,6 @@ for file in $(cd "$first" && ls); do
       diff "$work/zipinfo1.txt" "$work/zipinfo2.txt" | head -n 40 ;;
   esac
 done
-[ "$(cd "$first" && ls)" = "$(cd "$second" && ls)" ] || { echo "the two dist folders hold different files"; status=1; }
+[ "$(list_files "$first")" = "$(list_files "$second")" ] || { echo "the two dist folders hold different files"; status=1; }
 [ $status -eq 0 ] && echo "dist-check: both builds gave identical release files"
 exit $status

@@ -28,6 +28,7 @@ const ToolCommand* const COMMANDS[] = {
     &DIFF_COMMAND,
     &MERGE_COMMAND,
     &GIT_SETUP_COMMAND,
+    &REVIEW_COMMAND,
 };
 
 const char TOOL_FOOTER[] = "- as FILE is standard input, -o - standard output; -- ends the options, so the\n"

@@ -111,6 +111,10 @@ protected:
     // Runs the installer silently into the folder (the default one without).
     void Install(const InstallCase& c, const std::string& into)
     {
+        // The straight rows install as winget's manifest tells it to.
+        if (c.detour == STRAIGHT) {
+            EXPECT_EQ(WingetSwitches(c.rootName), std::string("/S") + c.switches) << "the manifest's switches";
+        }
         std::string command = "\"" + FindSetup() + "\" /S" + c.switches;
         if (!into.empty())
             command += " /D=" + into;

@@ -300,3 +300,25 @@ std::string Missing(const std::set<std::string>& a, const std::set<std::string>&
     }
     return lines.empty() ? "  (none)\n" : lines;
 }
+
+// A line scan of the manifest as make-manifests.sh lays it out: the common
+// "  Silent:" of the top-level switches, then "    Custom:" of the scope's entry.
+std::string WingetSwitches(const std::string& scope)
+{
+    Bytes bytes = ReadFileBytes(DistFolder() + "\\winget\\Quillmarch.Quillmarch.installer.yaml");
+    std::string text(bytes.begin(), bytes.end());
+    std::string silent = "(no Silent)", custom, entryScope;
+    size_t at = 0;
+    while (at < text.size()) {
+        size_t end = text.find('\n', at);
+        std::string line = text.substr(at, end == std::string::npos ? std::string::npos : end - at);
+        at = end == std::string::npos ? text.size() : end + 1;
+        if (line.rfind("  Silent: ", 0) == 0)
+            silent = line.substr(10);
+        else if (line.rfind("  Scope: ", 0) == 0)
+            entryScope = line.substr(9);
+        else if (line.rfind("    Custom: ", 0) == 0 && entryScope == scope)
+            custom = " " + line.substr(12);
+    }
+    return silent + custom;
+}

@@ -52,6 +52,10 @@ bool FolderExists(const std::string& folder);
 // Every file below the folder as a relative path ("examples\hall.vrk"), sorted.
 std::vector<std::string> ListTree(const std::string& folder);
 
+// The switches winget's installer manifest gives Setup for the scope ("user",
+// "machine"): the silent one, then the scope's own ("/S /AllUsers").
+std::string WingetSwitches(const std::string& scope);
+
 // The manifest that Windows reads before it starts the program ("" without one).
 std::string ManifestOf(const std::string& file);
 

@@ -69,7 +69,8 @@ sectors_at "$doc" dave >"$work/dave.txt"
 expect_in "$work/dave.txt" "left 2 top 6 right 6 bottom 10 floorHeight 4" "ours' side kept in the merged level"
 expect_in "$doc.12.out" "changed sector 2: left 2 top 6 right 6 bottom 10 floorHeight 16 -> 4 ceilingHeight 96" "diff"
 expect_in "$doc.14.out" "diff --vrk a/hall.vrk b/hall.vrk" "diff as git's external diff"
-[ -s "$doc/review/hall.png" ] || fail "CI: no review/hall.png"
+expect_in "$doc/review/index.md" "| \`hall.vrk\` | modified | 0 | 0 | 1 | no | 0 | [01-hall.png](01-hall.png) |" "CI: the review's row"
+[ -s "$doc/review/01-hall.png" ] || fail "CI: no review/01-hall.png"
 
 # two_rooms REPO WHAT: two branches that each add a room to a hall, merged.
 two_rooms() {
@@ -156,6 +157,54 @@ sed -n 's/^    //p' "$work/setup.out" >>"$other/.git/hooks/pre-commit"
 (cd "$other" && vrktool git-setup) >"$work/setup.out" 2>&1 || fail "git-setup after the line was added"
 expect_in "$work/setup.out" "already set up" "the chained foreign hook"
 grep -q "add this line" "$work/setup.out" && fail "git-setup asks again for a line the hook has"
+
+# review over a range holding each kind of change: modified, a level whose
+# new side does not load, renamed, removed, one whose old side did not load,
+# added. A row per level in index.md; check's problem gives exit 1.
+kinds=$work/kinds
+git init -q -b main "$kinds"
+level() { save "$kinds" "$@" && mv "$kinds/hall.vrk" "$kinds/$name"; }
+name=a.vrk level "$HALL" && name=b.vrk level "$HALL" && name=c.vrk level "$HALL" "$EAST"
+name=gone.vrk level "$HALL" && printf 'xx' >"$kinds/junk.vrk"
+git -C "$kinds" add -A && git -C "$kinds" commit -q -m levels
+git -C "$kinds" checkout -q -b change
+name=a.vrk level "${HALL/\"floorHeight\": 0/\"floorHeight\": 4}" "$EAST"
+head -c 5 "$kinds/b.vrk" >"$work/cut" && mv "$work/cut" "$kinds/b.vrk"
+mkdir "$kinds/maps" && git -C "$kinds" mv c.vrk maps/c2.vrk && git -C "$kinds" rm -q gone.vrk
+name=junk.vrk level "$HALL" && name=new.vrk level "$HALL" "$SOUTH"
+git -C "$kinds" add -A && git -C "$kinds" commit -q -m change
+(cd "$kinds" && vrktool review main -o review) >"$work/review.out" 2>&1
+status=$?; [ $status -eq 1 ] || fail "review: exit $status, expected 1 for b.vrk's problems: $(cat "$work/review.out")"
+while IFS= read -r row; do
+    expect_in "$kinds/review/index.md" "$row" "review's row"
+done <<'ROWS'
+| `a.vrk` | modified | 1 | 0 | 1 | no | 0 | [01-a.png](01-a.png) |
+| `b.vrk` | modified, new side does not load | ? | ? | ? | ? | 1 | none |
+| `gone.vrk` | removed | 0 | 1 | 0 | no | 0 | [03-gone.png](03-gone.png) |
+| `junk.vrk` | modified, old side does not load | ? | ? | ? | ? | 0 | [04-junk.png](04-junk.png) |
+| `c.vrk` → `maps/c2.vrk` | renamed | 0 | 0 | 0 | no | 0 | [05-c2.png](05-c2.png) |
+| `new.vrk` | added | 2 | 0 | 0 | no | 0 | [06-new.png](06-new.png) |
+ROWS
+expect_in "$kinds/review/index.md" "- truncated: " "review: check's problem for b.vrk"
+python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(d["problems"], [l["status"] for l in d["levels"]])' \
+    "$kinds/review/review.json" >"$work/review.json.out" 2>&1
+expect_in "$work/review.json.out" "1 ['modified', 'modified', 'removed', 'modified', 'renamed', 'added']" "review.json"
+[ "$(git -C "$kinds" status --porcelain)" = "?? review/" ] || fail "review wrote outside its folder: $(git -C "$kinds" status --porcelain)"
+(cd "$kinds" && vrktool review main -o review) >/dev/null 2>&1
+status=$?; [ $status -eq 1 ] || fail "review over its own earlier folder: exit $status, expected 1"
+# What it cannot use: exit 2, nothing written.
+echo mine >"$kinds/review/notes.txt"
+(cd "$kinds" && vrktool review main -o review) >"$work/refused.out" 2>&1
+status=$?; [ $status -eq 2 ] || fail "review into a folder with a file of someone else's: exit $status, expected 2"
+expect_in "$work/refused.out" "holds notes.txt, which vrktool review did not write" "review's refusal"
+[ "$(cat "$kinds/review/notes.txt")" = mine ] || fail "review changed a file it did not write"
+(cd "$kinds" && vrktool review no-such-branch -o other) >"$work/range.out" 2>&1
+status=$?; [ $status -eq 2 ] || fail "review of an unknown BASE: exit $status, expected 2"
+expect_in "$work/range.out" "no-such-branch: no such commit" "review of an unknown BASE"
+[ ! -e "$kinds/other" ] || fail "review of an unknown BASE made its folder"
+(cd "$work" && vrktool review main -o unmade) >"$work/outside.out" 2>&1
+status=$?; [ $status -eq 2 ] || fail "review outside a repository: exit $status, expected 2"
+[ ! -e "$work/unmade" ] || fail "review outside a repository made its folder"
 
 [ "$failures" -eq 0 ] && echo "all checks passed"
 exit $((failures > 0))

@@ -57,6 +57,10 @@ TEST_F(VrktoolCli, BadArgumentsAreNamedAndExitTwo)
         {{"merge", file, file, file, "-o", "x.vrk", "--name"}, "merge: --name"},
         {{"render", file, "-o", "x.png", "--compare"}, "render: --compare"},
         {{"git-setup", "now"}, "not expected: now"},
+        {{"review"}, "review: BASE is required"},
+        {{"review", "main"}, "review: -o is required"},
+        {{"review", "a", "b", "c", "-o", "d"}, "review: BASE: At Most 2 required"},
+        {{"review", "main", "-o", "d", "--scale", "9"}, "--scale: Value 9 not in range 1 to 8"},
     };
     for (const auto& c : cases) {
         std::string shown;

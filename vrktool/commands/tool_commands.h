@@ -41,6 +41,7 @@ extern const ToolCommand BUILD_COMMAND;
 extern const ToolCommand DIFF_COMMAND;
 extern const ToolCommand MERGE_COMMAND;
 extern const ToolCommand GIT_SETUP_COMMAND;
+extern const ToolCommand REVIEW_COMMAND;
 
 // The name that stands for standard input as a file, and for standard
 // output as -o's target.

@@ -23,6 +23,13 @@ bool PathExists(const std::string& path);
 // Makes a folder; true when it exists afterwards.
 bool MakeFolder(const std::string& path);
 
+// The names in a folder, without . and .., a subfolder's with a trailing
+// slash. False when it cannot be read as a folder.
+bool ListFolderNames(const std::string& folder, std::vector<std::string>* names);
+
+// Removes a file (not a folder); true when it is gone.
+bool RemoveFile(const std::string& path);
+
 // Makes a file the tool wrote executable where the system has such a mode.
 void MakeExecutable(const std::string& path);
 

@@ -1,6 +1,8 @@
 #include "platform.h"
 
+#include <dirent.h>
 #include <errno.h>
+#include <stdio.h>
 #include <limits.h>
 #include <stdlib.h>
 #include <sys/stat.h>
@@ -106,4 +108,27 @@ void MakeExecutable(const std::string& path)
     struct stat info;
     if (stat(path.c_str(), &info) == 0)
         chmod(path.c_str(), (info.st_mode & 07777) | ((info.st_mode & 0444) >> 2));
+}
+
+bool ListFolderNames(const std::string& folder, std::vector<std::string>* names)
+{
+    names->clear();
+    DIR* dir = opendir(folder.c_str());
+    if (!dir)
+        return false;
+    while (struct dirent* entry = readdir(dir)) {
+        std::string name = entry->d_name;
+        if (name == "." || name == "..")
+            continue;
+        struct stat info;
+        bool folderEntry = lstat((folder + "/" + name).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+        names->push_back(folderEntry ? name + "/" : name);
+    }
+    closedir(dir);
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    return unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -160,6 +160,34 @@ bool MakeFolder(const std::string& path)
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+bool ListFolderNames(const std::string& folder, std::vector<std::string>* names)
+{
+    names->clear();
+    std::wstring wide;
+    if (!WidenText(folder + "\\*", &wide))
+        return false;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return false;
+    do {
+        std::string name = NarrowText(found.cFileName, -1);
+        if (!name.empty() && name.back() == '\0')
+            name.pop_back();
+        if (name == "." || name == "..")
+            continue;
+        names->push_back((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? name + "/" : name);
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+    return true;
+}
+
+bool RemoveFile(const std::string& path)
+{
+    std::wstring wide;
+    return WidenText(path, &wide) && (DeleteFileW(wide.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+}
+
 void MakeExecutable(const std::string&)
 {
     // Windows has no such mode; git's shell runs a hook by its first line.
