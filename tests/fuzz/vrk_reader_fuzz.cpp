@@ -22,7 +22,7 @@ namespace {
 
 std::string g_warnings;  // the level core's for one input, one a line
 
-void KeepWarning(const char* text)
+void KeepWarning(LevelWarning, const char* text)
 {
     g_warnings += std::string(text) + "\n";
 }

@@ -28,7 +28,7 @@ bool LoadSide(const LevelSide& side, Level* level, std::string* reason)
 {
     const std::vector<unsigned char>& bytes = side.bytes;
     *level = NewLevel();
-    SetLevelWarningHook([](const char*) {});
+    SetLevelWarningHook([](LevelWarning, const char*) {});
     int parsed = ParseLevel(level, bytes.data(), bytes.size());
     SetLevelWarningHook(nullptr);
     if (parsed != 0) {
