@@ -152,7 +152,7 @@ int RunExport()
                 return TOOL_FAILED;
             }
             std::string mtl = EncodeMtl();
-            if (WriteOutputFile(mtlPath, std::vector<unsigned char>(mtl.begin(), mtl.end()), "materials"))
+            if (!WriteOutputFile(mtlPath, std::vector<unsigned char>(mtl.begin(), mtl.end()), "materials"))
                 return TOOL_FAILED;
         }
         size_t slash = mtlPath.find_last_of("/\\");

@@ -209,7 +209,7 @@ int RunReview()
     if (!PrepareFolder(g_args.out))
         return TOOL_FAILED;
     for (const ReviewFile& file : files) {
-        if (WriteOutputFile(g_args.out + "/" + file.name, file.bytes, "review file") != 0)
+        if (!WriteOutputFile(g_args.out + "/" + file.name, file.bytes, "review file"))
             return TOOL_FAILED;
     }
     int problems = CountReviewProblems(reviews);

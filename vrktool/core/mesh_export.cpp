@@ -36,7 +36,7 @@ void ScaleCorner(const int corner[3], ExportScale scale, float out[3])
     out[2] = static_cast<float>(corner[2] * scale.cellSize);
 }
 
-// Little-endian on every system, so both builds give the same bytes.
+// Little-endian everywhere, so both builds give the same bytes.
 void AppendUint32(std::vector<unsigned char>* bytes, uint32_t v)
 {
     for (int k = 0; k < 4; k++)
