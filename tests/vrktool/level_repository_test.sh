@@ -69,7 +69,7 @@ sectors_at "$doc" dave >"$work/dave.txt"
 expect_in "$work/dave.txt" "left 2 top 6 right 6 bottom 10 floorHeight 4" "ours' side kept in the merged level"
 expect_in "$doc.12.out" "changed sector 2: left 2 top 6 right 6 bottom 10 floorHeight 16 -> 4 ceilingHeight 96" "diff"
 expect_in "$doc.14.out" "diff --vrk a/hall.vrk b/hall.vrk" "diff as git's external diff"
-expect_in "$doc/review/index.md" "| \`hall.vrk\` | modified | 0 | 0 | 1 | no | 0 | [01-hall.png](01-hall.png) |" "CI: the review's row"
+expect_in "$doc/review/index.md" "| \`hall.vrk\` | modified | 0 | 0 | 1 | no | 0 | [01-hall.png](01-hall.png), [3D](01-hall-3d.png) |" "CI: the review's row"
 [ -s "$doc/review/01-hall.png" ] || fail "CI: no review/01-hall.png"
 
 # two_rooms REPO WHAT: two branches that each add a room to a hall, merged.
@@ -178,12 +178,12 @@ status=$?; [ $status -eq 1 ] || fail "review: exit $status, expected 1 for b.vrk
 while IFS= read -r row; do
     expect_in "$kinds/review/index.md" "$row" "review's row"
 done <<'ROWS'
-| `a.vrk` | modified | 1 | 0 | 1 | no | 0 | [01-a.png](01-a.png) |
+| `a.vrk` | modified | 1 | 0 | 1 | no | 0 | [01-a.png](01-a.png), [3D](01-a-3d.png) |
 | `b.vrk` | modified, new side does not load | ? | ? | ? | ? | 1 | none |
-| `gone.vrk` | removed | 0 | 1 | 0 | no | 0 | [03-gone.png](03-gone.png) |
-| `junk.vrk` | modified, old side does not load | ? | ? | ? | ? | 0 | [04-junk.png](04-junk.png) |
-| `c.vrk` → `maps/c2.vrk` | renamed | 0 | 0 | 0 | no | 0 | [05-c2.png](05-c2.png) |
-| `new.vrk` | added | 2 | 0 | 0 | no | 0 | [06-new.png](06-new.png) |
+| `gone.vrk` | removed | 0 | 1 | 0 | no | 0 | [03-gone.png](03-gone.png), [3D](03-gone-3d.png) |
+| `junk.vrk` | modified, old side does not load | ? | ? | ? | ? | 0 | [04-junk.png](04-junk.png), [3D](04-junk-3d.png) |
+| `c.vrk` → `maps/c2.vrk` | renamed | 0 | 0 | 0 | no | 0 | [05-c2.png](05-c2.png), [3D](05-c2-3d.png) |
+| `new.vrk` | added | 2 | 0 | 0 | no | 0 | [06-new.png](06-new.png), [3D](06-new-3d.png) |
 ROWS
 expect_in "$kinds/review/index.md" "- truncated: " "review: check's problem for b.vrk"
 python3 -c 'import json, sys; d = json.load(open(sys.argv[1])); print(d["problems"], [l["status"] for l in d["levels"]])' \

@@ -100,8 +100,8 @@ codes, summary = run_steps({"VRKTOOL_TARBALL": f"file://{tarball}", "VRKTOOL_SHA
 review = f"{workspace}/{workflow['env']['REVIEW_DIR']}"
 expect([0, 1], codes, "the steps' exit codes: fetched, then check's problem fails the job")
 expect(open(f"{review}/index.md").read(), summary, "the summary is index.md")
-expect(True, "| `hall.vrk` | modified | 1 | 0 | 0 | no | 0 | [02-hall.png](02-hall.png) |" in summary, "hall's row")
-expect(True, "| `broken.vrk` | added | 1 | 0 | 0 | no | 1 | [01-broken.png](01-broken.png) |" in summary,
+expect(True, "| `hall.vrk` | modified | 1 | 0 | 0 | no | 0 | [02-hall.png](02-hall.png), [3D](02-hall-3d.png) |" in summary, "hall's row")
+expect(True, "| `broken.vrk` | added | 1 | 0 | 0 | no | 1 | [01-broken.png](01-broken.png), [3D](01-broken-3d.png) |" in summary,
        "broken's row")
 # The artifact's picture is the one render --compare draws.
 subprocess.run(["git", "show", f"{base}:hall.vrk"], cwd=workspace, check=True, stdout=open(f"{work}/before.vrk", "wb"))

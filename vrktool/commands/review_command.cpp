@@ -81,12 +81,11 @@ bool ReadSide(const std::string& commit, const std::string& path, LevelSide* sid
     return true;
 }
 
-// The 3D compare picture joins the 2D one when vrktool draws the 3D view
-// (render --view 3d --compare OLD); this build has no 3D view, so a review
-// has no 3D picture and its summaries say none.
-bool Draw3dComparePicture(const LevelSide&, const LevelSide&, std::vector<unsigned char>*)
+// The 3D compare picture, as render --view 3d --compare draws it.
+bool Draw3dComparePicture(const LevelSide& before, const LevelSide& after, std::vector<unsigned char>* png)
 {
-    return false;
+    MapPicture picture;
+    return DrawReviewPicture3d(before, after, static_cast<int>(g_args.scale), &picture) && EncodePng(picture, png);
 }
 
 // DIR may be new, empty, or hold only files an earlier review wrote (which

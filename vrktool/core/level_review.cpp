@@ -1,4 +1,5 @@
 #include "level_review.h"
+#include "level_view3d.h"
 
 #include <stdlib.h>
 
@@ -202,6 +203,41 @@ void ReviewLevel(const ChangedPath& path, const LevelSide& before, const LevelSi
         MarkLevelChanges(old, current, picture);
     ScalePicture(picture, scale);
     review->picture = review->stem + ".png";
+}
+
+bool DrawReviewPicture3d(const LevelSide& before, const LevelSide& after, int scale, MapPicture* picture)
+{
+    static Level old, current;  // large tables, one review at a time
+    std::string reason;
+    bool oldLoads = before.present && LoadSide(before, &old, &reason);
+    bool newLoads = after.present && LoadSide(after, &current, &reason);
+    if (after.present && !newLoads)
+        return false;
+    // The side that is not there is an empty level with the other's start,
+    // as in the map picture; an old side that does not load marks nothing.
+    if (!after.present) {
+        if (!oldLoads)
+            return false;
+        current = NewLevel();
+        current.startX = old.startX;
+        current.startY = old.startY;
+    }
+    if (!before.present) {
+        old = NewLevel();
+        old.startX = current.startX;
+        old.startY = current.startY;
+        oldLoads = true;
+    }
+    View3d view;
+    Frame3dView(current, oldLoads ? &old : nullptr, FROM_SE, &view);
+    long side = MAX_PICTURE_SIDE, most = MAX_PICTURE_PIXELS;
+    if (view.width * scale > side || view.height * scale > side || (view.width * scale) * (view.height * scale) > most)
+        return false;
+    Draw3dView(current, view, picture);
+    if (oldLoads)
+        Mark3dChanges(old, current, view, picture);
+    ScalePicture(picture, scale);
+    return true;
 }
 
 int CountReviewProblems(const std::vector<LevelReview>& reviews)

@@ -57,6 +57,11 @@ struct LevelReview {
 void ReviewLevel(const ChangedPath& path, const LevelSide& before, const LevelSide& after, int scale, size_t row,
                  LevelReview* review, MapPicture* picture);
 
+// The 3D compare picture of a change (render --view 3d --compare, seen from
+// the south-east) at the scale; false when there is none: the new side does
+// not load, or the picture would be larger than vrktool draws.
+bool DrawReviewPicture3d(const LevelSide& before, const LevelSide& after, int scale, MapPicture* picture);
+
 // The range as the summaries name it.
 struct ReviewRange {
     std::string base;       // as given
