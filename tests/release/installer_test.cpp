@@ -261,9 +261,12 @@ void Installer::TakeDetour(const InstallCase& c, const std::set<std::string>& af
     case UNREGISTERED_COPY: {
         std::string copy = scratch + "\\Copy of Quill march";
         CreateDirectoryA(copy.c_str(), nullptr);
-        CreateDirectoryA((copy + "\\examples").c_str(), nullptr);
-        for (const std::string& name : ListTree(folder))
+        for (const std::string& name : ListTree(folder)) {
+            // Each subfolder (examples, include...) before the files in it.
+            for (size_t slash = name.find('\\'); slash != std::string::npos; slash = name.find('\\', slash + 1))
+                CreateDirectoryA((copy + "\\" + name.substr(0, slash)).c_str(), nullptr);
             ASSERT_TRUE(CopyFileA((folder + "\\" + name).c_str(), (copy + "\\" + name).c_str(), TRUE)) << name;
+        }
         ASSERT_TRUE(RunToEnd("\"" + copy + "\\Uninstall.exe\" /S", 60000, &exitCode)) << "the copy's uninstaller";
         EXPECT_EQ(0u, exitCode) << "the copy's uninstaller";
         EXPECT_FALSE(FolderExists(copy)) << "the copy's uninstaller left its folder";
