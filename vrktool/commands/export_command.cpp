@@ -93,11 +93,7 @@ void WarnOfStalePortals(const LevelFileBytes& file, const Level& built, const ch
 {
     RawLevel raw;
     ReadRawLevel(file.bytes.data(), file.bytes.size(), file.info.size, &raw);
-    bool same = raw.portalCount == built.portalCount && raw.portalsPresent == raw.portalCount;
-    for (size_t i = 0; same && i < raw.portalsPresent; i++) {
-        Portal stored = GetRawPortal(raw, i);
-        same = memcmp(&stored, &built.portals[i], sizeof stored) == 0;
-    }
+    bool same = raw.portalsPresent == raw.portalCount && FindPortalDifference(raw, built) < 0;
     if (!same)
         fprintf(stderr, "%s: the portals stored are not those the sectors give (%u stored, %d derived); exported "
                         "with the derived ones (vrktool portals rebuilds them)\n",

@@ -83,19 +83,6 @@ void DescribePortal(const Portal* p, char* text, size_t size)
         snprintf(text, size, "none");
 }
 
-// The first portal where the stored table and a derived one differ, or -1.
-long FindPortalDifference(const RawLevel& raw, const Level& level)
-{
-    size_t stored = raw.portalCount;
-    size_t derived = level.portalCount;
-    for (size_t i = 0; i < stored || i < derived; i++) {
-        Portal have = i < stored ? GetRawPortal(raw, i) : Portal();
-        if (i >= stored || i >= derived || memcmp(&have, &level.portals[i], sizeof have) != 0)
-            return static_cast<long>(i);
-    }
-    return -1;
-}
-
 // The stored portals against those the builder derives from the sectors,
 // whose table is built already. A table as earlier builders made it, with
 // the one-sided span test, is no problem: it only lacks edges, which
@@ -133,6 +120,18 @@ void CheckPortals(const RawLevel& raw, const Level* level, Reporter* r)
 }
 
 }  // namespace
+
+long FindPortalDifference(const RawLevel& raw, const Level& level)
+{
+    size_t stored = raw.portalCount;
+    size_t derived = level.portalCount;
+    for (size_t i = 0; i < stored || i < derived; i++) {
+        Portal have = i < stored ? GetRawPortal(raw, i) : Portal();
+        if (i >= stored || i >= derived || memcmp(&have, &level.portals[i], sizeof have) != 0)
+            return static_cast<long>(i);
+    }
+    return -1;
+}
 
 int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallback report, void* context)
 {

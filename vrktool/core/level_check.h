@@ -6,6 +6,9 @@
 #include <stddef.h>
 #include <stdint.h>
 
+#include "level.h"
+#include "raw_level.h"
+
 // Receives each problem as one line of text without the file name.
 typedef void (*LevelProblemCallback)(const char* problem, void* context);
 
@@ -24,5 +27,9 @@ int CheckLevelBytes(const unsigned char* bytes, size_t size, LevelProblemCallbac
 // portals that differ).
 int CheckLevelFile(const unsigned char* bytes, size_t available, uint64_t fileSize, LevelProblemCallback report,
                    void* context = nullptr, LevelProblemCallback note = nullptr);
+
+// The first slot where the stored portal table and a derived one differ,
+// or -1 when they are the same; every stored record must be present.
+long FindPortalDifference(const RawLevel& raw, const Level& level);
 
 #endif
