@@ -122,7 +122,7 @@ int RunExport()
     static Level level;  // the one level this run exports, with the portals its sectors give
     level = NewLevel();
     std::vector<LoadWarning> loadWarnings;
-    bool loaded = LoadToolLevel(file, &level, &loadWarnings);
+    bool loaded = LoadLevelBytes(file.bytes, &level, &loadWarnings);
     PrintLoadWarnings(g_args.path, loadWarnings);
     if (!loaded) {
         CheckLevelFile(file.bytes.data(), file.bytes.size(), file.info.size, PrintCheckLine, const_cast<char*>(name));

@@ -39,7 +39,7 @@ int RunPortals()
     }
     static Level level;  // the one level this run works on
     std::vector<LoadWarning> warnings;
-    bool loaded = LoadToolLevel(file, &level, &warnings);
+    bool loaded = LoadLevelBytes(file.bytes, &level, &warnings);
     PrintLoadWarnings(path, warnings);
     if (!loaded) {
         fprintf(stderr, "%s: unable to read level from file\n", ShownName(path));

@@ -95,7 +95,7 @@ bool LoadLevelToDraw(const std::string& path, LevelFileBytes* file, Level* level
         return false;
     }
     std::vector<LoadWarning> warnings;
-    if (!LoadToolLevel(*file, level, &warnings)) {
+    if (!LoadLevelBytes(file->bytes, level, &warnings)) {
         CheckLevelFile(file->bytes.data(), file->bytes.size(), file->info.size, PrintRefusal,
                        const_cast<char*>(name));
         return false;

@@ -13,6 +13,7 @@
 #include "file_layer.h"
 #include "level.h"
 #include "level_file.h"
+#include "level_load.h"
 
 // The one rule of exit codes for every command. Only a command's Run
 // function returns one; what it calls returns bool.
@@ -83,17 +84,6 @@ bool IsOutputTheInput(const std::string& path, const std::string& out);
 
 // Says on stderr that out is the input and will not be written over.
 void SayOutputIsTheInput(const std::string& out);
-
-// One of the reader's warnings on a file, with its kind.
-struct LoadWarning {
-    LevelWarning kind;
-    std::string text;
-};
-
-// The one loader of every command: loads the level of a file's bytes into a
-// fresh level as the editor would, keeping the reader's warnings for the
-// caller to show or weigh. False when the reader refuses the file.
-bool LoadToolLevel(const LevelFileBytes& file, Level* level, std::vector<LoadWarning>* warnings);
 
 // The warnings on stderr, each after the file's name.
 void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& warnings);

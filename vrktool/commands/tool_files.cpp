@@ -16,7 +16,6 @@
 #include "level.h"
 #include "level_file.h"
 #include "portals.h"
-#include "raw_level.h"
 #include "tool_commands.h"
 
 const char STANDARD_STREAM[] = "-";
@@ -50,13 +49,6 @@ bool ReadStandardInput(size_t capacity, LevelFileBytes* file)
         return false;
     }
     return true;
-}
-
-std::vector<LoadWarning>* g_warnings;  // where the reader's warnings on the file being loaded go
-
-void KeepLoadWarning(LevelWarning kind, const char* text)
-{
-    g_warnings->push_back(LoadWarning{kind, text});
 }
 
 }  // namespace
@@ -116,17 +108,6 @@ void SayOutputIsTheInput(const std::string& out)
     fprintf(stderr, "%s: is the input file; vrktool writes this output to another file only\n", out.c_str());
 }
 
-bool LoadToolLevel(const LevelFileBytes& file, Level* level, std::vector<LoadWarning>* warnings)
-{
-    *level = NewLevel();
-    warnings->clear();
-    g_warnings = warnings;
-    SetLevelWarningHook(KeepLoadWarning);
-    int parsed = ParseLevel(level, file.bytes.data(), file.bytes.size());
-    SetLevelWarningHook(nullptr);
-    return parsed == 0;
-}
-
 void PrintLoadWarnings(const std::string& path, const std::vector<LoadWarning>& warnings)
 {
     for (const LoadWarning& warning : warnings)
@@ -142,7 +123,7 @@ bool LoadStoredLevel(const std::string& path, Level* level, const std::string& s
         return false;
     }
     std::vector<LoadWarning> warnings;
-    if (!LoadToolLevel(file, level, &warnings)) {
+    if (!LoadLevelBytes(file.bytes, level, &warnings)) {
         // The reader's refusal, when it gave one, is the reason; a version
         // warning is none, since the comparison names the version.
         std::string reason = "unable to read level from file";
@@ -153,12 +134,7 @@ bool LoadStoredLevel(const std::string& path, Level* level, const std::string& s
         fprintf(stderr, "%s: cannot be loaded: %s\n", name, reason.c_str());
         return false;
     }
-    RawLevel raw;
-    ReadRawLevel(file.bytes.data(), file.bytes.size(), file.info.size, &raw);
-    size_t count = raw.portalsPresent < size_t(MAX_PORTALS) ? raw.portalsPresent : size_t(MAX_PORTALS);
-    for (size_t i = 0; i < count; i++)
-        level->portals[i] = GetRawPortal(raw, i);
-    level->portalCount = static_cast<uint16_t>(count);
+    TakeStoredPortals(file.bytes, file.info.size, level);
     return true;
 }
 

@@ -9,7 +9,7 @@
 #include "level_check.h"
 #include "level_diff.h"
 #include "level_file.h"
-#include "raw_level.h"
+#include "level_load.h"
 
 namespace {
 
@@ -28,11 +28,8 @@ void IgnoreNote(const char*, void*) {}
 bool LoadSide(const LevelSide& side, Level* level, std::string* reason)
 {
     const std::vector<unsigned char>& bytes = side.bytes;
-    *level = NewLevel();
-    SetLevelWarningHook([](LevelWarning, const char*) {});
-    int parsed = ParseLevel(level, bytes.data(), bytes.size());
-    SetLevelWarningHook(nullptr);
-    if (parsed != 0) {
+    std::vector<LoadWarning> warnings;
+    if (!LoadLevelBytes(bytes, level, &warnings)) {
         std::vector<std::string> problems;
         CheckLevelBytes(bytes.data(), bytes.size(), KeepProblem, &problems);
         for (const std::string& problem : problems)
@@ -41,12 +38,7 @@ bool LoadSide(const LevelSide& side, Level* level, std::string* reason)
             *reason = "unable to read level from file";
         return false;
     }
-    RawLevel raw;
-    ReadRawLevel(bytes.data(), bytes.size(), bytes.size(), &raw);
-    size_t count = raw.portalsPresent < size_t(MAX_PORTALS) ? raw.portalsPresent : size_t(MAX_PORTALS);
-    for (size_t i = 0; i < count; i++)
-        level->portals[i] = GetRawPortal(raw, i);
-    level->portalCount = static_cast<uint16_t>(count);
+    TakeStoredPortals(bytes, bytes.size(), level);
     return true;
 }
 
