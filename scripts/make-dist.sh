@@ -19,5 +19,7 @@ packaging/make-linux-packages.sh build/linux-dist/vrktool/vrktool build/linux-di
 (cd dist && sha256sum Quillmarch-*-win64.zip Quillmarch-*-setup.exe vrktool-*-linux-x86_64.tar.gz \
   quillmarch-tools_*_amd64.deb >SHA256SUMS)
 tests/release/linux_release_test.sh dist examples
+# The review workflow's steps with the tarball in place of the download.
+python3 tests/vrktool/review_workflow_test.py build/linux-dist/vrktool/vrktool . dist/vrktool-*-linux-x86_64.tar.gz
 echo "Release files in dist/:"
 (cd dist && ls -lR && cat SHA256SUMS)

@@ -3,7 +3,10 @@
 repository with a pull-request branch, the way a runner runs them (bash -e,
 the workflow's and the step's env, GITHUB_PATH, GITHUB_STEP_SUMMARY); the
 checkout and the upload are the runner's and are stood in for here.
-   review_workflow_test.py VRKTOOL SOURCE_DIR"""
+   review_workflow_test.py VRKTOOL SOURCE_DIR [TARBALL]
+TARBALL is the Linux release tarball the workflow downloads (make dist passes
+the one it has just made); without it, the build's VRKTOOL is packed in the
+release's layout."""
 import hashlib, json, os, re, shutil, subprocess, sys, tarfile, tempfile
 import yaml
 
@@ -19,9 +22,8 @@ def run(*args, cwd=None, **kw):
 
 
 def tool_tarball():
-    """The Linux tarball the workflow downloads. make dist does not make it
-    yet: until it does, it is packed here from the build's vrktool in the
-    layout a release tarball has (one folder, bin/vrktool)."""
+    if len(sys.argv) > 3:
+        return os.path.abspath(sys.argv[3])
     path = f"{work}/vrktool-linux-x86_64.tar.gz"
     with tarfile.open(path, "w:gz") as tar:
         tar.add(tool, arcname="vrktool-linux-x86_64/bin/vrktool")
