@@ -131,18 +131,14 @@ file_length=$(length 50000 10 1000)
 json_length=$(length 1000000 10 20000)
 vrk_length=$(length 1000000 10 20000)
 
-# No input has found a fault in vrk.h yet; its folder comes with the first.
 vrk_regressions=$regressions/vrk_reader
-[ -d $vrk_regressions ] || vrk_regressions=
 total_execs=0
 started=$SECONDS
 if [ "$mode" = short ]; then
   replay "the level reader" level_reader_fuzz $regressions/level_reader || exit 1
   replay "loading and saving files" level_file_fuzz $regressions/level_file || exit 1
   replay "the level documents" level_json_fuzz $regressions/level_json || exit 1
-  if [ -d $regressions/vrk_reader ]; then
-    replay "vrk.h against the level core" vrk_reader_fuzz $regressions/vrk_reader || exit 1
-  fi
+  replay "vrk.h against the level core" vrk_reader_fuzz $vrk_regressions || exit 1
   # A fresh folder for what the fixed run finds, so nothing kept from an
   # earlier run changes its course.
   reader_corpus=$build/short/reader file_corpus=$build/short/file json_corpus=$build/short/json
