@@ -81,7 +81,7 @@ replay() {
   local inputs=("$3"/*)
   [ -f "${inputs[0]}" ] || { echo "No inputs in $3"; return 1; }
   if $binary -artifact_prefix=$build/artifacts/ "${inputs[@]}" >"$log" 2>&1; then
-    echo "Replayed the ${#inputs[@]} inputs in $3 that once found faults in $name: none fails"
+    echo "Replayed the ${#inputs[@]} inputs in $3 that once found faults ($name): none fails"
     return 0
   fi
   echo "REPLAY FAILED: $(grep '^Running: ' "$log" | tail -n 1 | sed 's/^Running: //') (log: $log)"
