@@ -14,9 +14,7 @@ fi
 tool=$1 work=$2 out=$3
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
-version_part() { sed -n "s/^#define QM_VERSION_$1 \([0-9][0-9]*\)\$/\1/p" "$root/resources/version.h"; }
-version="$(version_part MAJOR).$(version_part MINOR).$(version_part PATCH)"
-[[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]] || { echo "make-linux-packages: no version in resources/version.h" >&2; exit 1; }
+. "$here/release-version.sh"
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C
 umask 022

@@ -15,15 +15,7 @@ editor=$1 tool=$2 icon=$3 work=$4 out=$5 address=$6
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(dirname "$here")
 
-# The version lives in resources/version.h, with the editor's version block.
-version_part() {
-  sed -n "s/^#define QM_VERSION_$1 \([0-9][0-9]*\)\$/\1/p" "$root/resources/version.h"
-}
-version="$(version_part MAJOR).$(version_part MINOR).$(version_part PATCH)"
-if ! [[ $version =~ ^[0-9]+\.[0-9]+\.[0-9]+$ ]]; then
-  echo "make-packages: no version in resources/version.h (read '$version')" >&2
-  exit 1
-fi
+. "$here/release-version.sh"
 
 if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
   SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || true)
