@@ -480,7 +480,9 @@ std::vector<std::string> ImportedFunctions(const std::string& program)
 // page would turn a name outside it into another name. Every ...A function
 // of user32, comdlg32 and shell32 carries text of the kind (window texts,
 // messages, class names, chosen and dropped file names); of kernel32, those
-// named here. Wine honours this test program's own UTF-8 code page, so only
+// named here; of the C runtime, those taking a path or an environment text
+// (std::ifstream's narrow open, CLI11's file checks and its environment
+// options reach them too). Wine honours this test program's own UTF-8 code page, so only
 // the import tables show an ANSI call put back.
 TEST(Manifest, NoAnsiCallTakesAPathOrAWindowText)
 {
@@ -493,6 +495,14 @@ TEST(Manifest, NoAnsiCallTakesAPathOrAWindowText)
         "GetTempPathA", "GetVolumeInformationA", "LoadLibraryA", "LoadLibraryExA", "MoveFileA", "MoveFileExA",
         "RemoveDirectoryA", "ReplaceFileA", "SearchPathA", "SetCurrentDirectoryA", "SetFileAttributesA",
         "WriteConsoleA"};
+    // The C runtime's calls that take a path or an environment text in the code page.
+    const std::set<std::string> runtime = {
+        "_access", "_chdir", "_chmod", "_creat", "_dupenv_s", "_execv", "_execvp", "_findfirst", "_findfirst64",
+        "_findfirsti64", "_fullpath", "_getcwd", "_mkdir", "_mktemp", "_open", "_popen", "_putenv", "_putenv_s",
+        "_rmdir", "_sopen", "_sopen_s", "_spawnv", "_spawnvp", "_stat", "_stat32", "_stat32i64", "_stat64", "_stat64i32",
+        "_stati64", "_tempnam", "_unlink",
+        "_utime", "_utime64", "access", "fopen", "freopen", "getenv", "getenv_s", "mkdir", "open", "putenv", "remove",
+        "rename", "stat", "system", "tmpnam", "unlink"};
     for (const std::string& program : {GetEditorPath(), ToWindowsPath(VRKTOOL_PATH)}) {
         std::vector<std::string> imports = ImportedFunctions(program);
         EXPECT_NE(std::find(imports.begin(), imports.end(), "kernel32.dll!CreateFileW"), imports.end())
@@ -500,8 +510,10 @@ TEST(Manifest, NoAnsiCallTakesAPathOrAWindowText)
         for (const std::string& import : imports) {
             std::string dll = import.substr(0, import.find('!')), name = import.substr(dll.size() + 1);
             bool text = dll == "user32.dll" || dll == "comdlg32.dll" || dll == "shell32.dll";
+            bool crt = dll == "msvcrt.dll" || dll == "ucrtbase.dll" || dll.compare(0, 15, "api-ms-win-crt-") == 0;
             EXPECT_FALSE(name.back() == 'A' && (text || (dll == "kernel32.dll" && kernel32.count(name))))
                 << program << " imports " << import;
+            EXPECT_FALSE(crt && runtime.count(name)) << program << " imports " << import;
         }
     }
 }

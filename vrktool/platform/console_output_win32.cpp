@@ -79,12 +79,19 @@ void UseConsoleOutput()
     HANDLE out = GetStdHandle(STD_OUTPUT_HANDLE), err = GetStdHandle(STD_ERROR_HANDLE);
     g_redirected[1] = IsConsole(out);
     g_redirected[2] = IsConsole(err);
-    HANDLE writeEnd;
-    if ((!g_redirected[1] && !g_redirected[2]) || !CreatePipe(&g_readEnd, &writeEnd, nullptr, 0)) {
+    // _dup2 closes the handle a descriptor held, which is the console's own:
+    // the thread writes through a copy of it.
+    HANDLE self = GetCurrentProcess(), writeEnd;
+    if ((!g_redirected[1] && !g_redirected[2]) ||
+        !DuplicateHandle(self, g_redirected[1] ? out : err, self, &g_console, 0, FALSE, DUPLICATE_SAME_ACCESS)) {
         g_redirected[1] = g_redirected[2] = false;
         return;
     }
-    g_console = g_redirected[1] ? out : err;
+    if (!CreatePipe(&g_readEnd, &writeEnd, nullptr, 0)) {
+        CloseHandle(g_console);
+        g_redirected[1] = g_redirected[2] = false;
+        return;
+    }
     int pipe = _open_osfhandle(reinterpret_cast<intptr_t>(writeEnd), _O_BINARY);
     for (int fd = 1; fd <= 2; fd++) {
         if (g_redirected[fd])

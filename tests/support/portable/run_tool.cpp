@@ -35,6 +35,57 @@ HANDLE OpenForChild(const std::string& path, DWORD access)
                        nullptr);
 }
 
+const SHORT SCREEN_WIDTH = 512, SCREEN_ROWS = 64;  // wide enough that no line wraps
+
+// A new screen of this process's console; a child started with it writes
+// to a console it shares. Wine starts a program without a terminal with a
+// console that has no screens: that one is left for one made here, kept for
+// the process's life (freeing it under Wine loses the test's own output).
+HANDLE MakeConsoleScreen()
+{
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    const DWORD access = GENERIC_READ | GENERIC_WRITE, sharing = FILE_SHARE_READ | FILE_SHARE_WRITE;
+    HANDLE screen = CreateConsoleScreenBuffer(access, sharing, &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    if (screen == INVALID_HANDLE_VALUE) {
+        const DWORD streams[] = {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE};
+        HANDLE kept[3];
+        for (int i = 0; i < 3; i++)
+            kept[i] = GetStdHandle(streams[i]);
+        FreeConsole();
+        AllocConsole();
+        // AllocConsole points the standard handles at it; the test's own stay where they were.
+        for (int i = 0; i < 3; i++)
+            SetStdHandle(streams[i], kept[i]);
+        screen = CreateConsoleScreenBuffer(access, sharing, &inherit, CONSOLE_TEXTMODE_BUFFER, nullptr);
+    }
+    SetConsoleScreenBufferSize(screen, COORD{SCREEN_WIDTH, SCREEN_ROWS});
+    return screen;
+}
+
+// The screen's text in UTF-8, a line per row without the blanks after it,
+// the blank rows at the end left out.
+std::string ReadConsoleScreen(HANDLE screen)
+{
+    std::string text, blankRows;
+    std::wstring row(SCREEN_WIDTH, L' ');
+    for (SHORT y = 0; y < SCREEN_ROWS; y++) {
+        DWORD got = 0;
+        ReadConsoleOutputCharacterW(screen, &row[0], SCREEN_WIDTH, COORD{0, y}, &got);
+        std::wstring line = row.substr(0, got);
+        line.erase(line.find_last_not_of(L' ') + 1);
+        if (line.empty()) {
+            blankRows += "\n";
+            continue;
+        }
+        std::string utf8(line.size() * 3, '\0');
+        utf8.resize(static_cast<size_t>(WideCharToMultiByte(CP_UTF8, 0, line.data(), static_cast<int>(line.size()),
+                                                            &utf8[0], static_cast<int>(utf8.size()), nullptr, nullptr)));
+        text += blankRows + utf8 + "\n";
+        blankRows.clear();
+    }
+    return text;
+}
+
 }  // namespace
 
 ToolRun RunTool(const std::string& program, const std::vector<std::string>& args, const std::string& scratchFolder,
@@ -44,8 +95,9 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     std::string line = "\"" + program + "\"";
     for (const std::string& arg : args)
         line += " \"" + arg + "\"";
-    HANDLE out = OpenForChild(outPath, options.outputRefused ? GENERIC_READ : GENERIC_WRITE);
-    HANDLE err = OpenForChild(errPath, GENERIC_WRITE);
+    HANDLE screen = options.console ? MakeConsoleScreen() : INVALID_HANDLE_VALUE;
+    HANDLE out = options.console ? screen : OpenForChild(outPath, options.outputRefused ? GENERIC_READ : GENERIC_WRITE);
+    HANDLE err = options.console ? screen : OpenForChild(errPath, GENERIC_WRITE);
     SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
     HANDLE in = options.inputPath.empty()
                     ? INVALID_HANDLE_VALUE
@@ -72,12 +124,18 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     }
     // A program that never started says why, instead of an empty output.
     DWORD startError = run.exitCode == -1 ? GetLastError() : 0;
-    CloseHandle(out);
-    CloseHandle(err);
     if (in != INVALID_HANDLE_VALUE)
         CloseHandle(in);
-    run.out = ReadText(outPath);
-    run.err = ReadText(errPath);
+    if (options.console) {
+        run.out = ReadConsoleScreen(screen);
+        run.err = "";
+        CloseHandle(screen);
+    } else {
+        CloseHandle(out);
+        CloseHandle(err);
+        run.out = ReadText(outPath);
+        run.err = ReadText(errPath);
+    }
     if (startError)
         run.err += "(the program did not start or ended with -1: error " + std::to_string(startError) + ")";
     return run;

@@ -15,6 +15,9 @@ struct ToolRunOptions {
     std::string workingFolder;   // the folder the program starts in; empty: the caller's
     bool outputRefused = false;  // standard output refuses every write, as a full disk does
     std::string inputPath;       // the file standard input reads; empty: none
+    // Windows: standard output and error are a screen of a console, whose text
+    // comes back as out; elsewhere they are caught as always.
+    bool console = false;
 };
 
 // Runs program with args; its output goes through files in scratchFolder.
