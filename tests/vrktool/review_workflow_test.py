@@ -7,7 +7,7 @@ checkout and the upload are the runner's and are stood in for here.
 TARBALL is the Linux release tarball the workflow downloads (make dist passes
 the one it has just made); without it, the build's VRKTOOL is packed in the
 release's layout."""
-import hashlib, json, os, re, shutil, subprocess, sys, tarfile, tempfile
+import hashlib, json, os, pathlib, re, shutil, subprocess, sys, tarfile, tempfile
 import yaml
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "support"))
@@ -66,6 +66,8 @@ steps = workflow["jobs"]["review"]["steps"]
 expect(["actions/checkout@v4", None, None, "actions/upload-artifact@v4"], [s.get("uses") for s in steps], "steps")
 expect({"contents": "read"}, workflow["permissions"], "permissions")
 tarball = tool_tarball()
+# A file address with its spaces and other characters quoted, as curl takes it.
+address = pathlib.Path(tarball).as_uri()
 digest = hashlib.sha256(open(tarball, "rb").read()).hexdigest()
 expressions = {"github.event.pull_request.base.sha": base, "github.event.pull_request.head.sha": head}
 
@@ -95,10 +97,10 @@ def run_steps(overrides):
 
 
 # A tarball whose hash is not the pinned one is refused before it is unpacked.
-codes, summary = run_steps({"VRKTOOL_TARBALL": f"file://{tarball}", "VRKTOOL_SHA256": "0" * 64})
+codes, summary = run_steps({"VRKTOOL_TARBALL": address, "VRKTOOL_SHA256": "0" * 64})
 expect(([1], ""), (codes, summary), "a wrong hash: the fetch step's exit code and the summary")
 
-codes, summary = run_steps({"VRKTOOL_TARBALL": f"file://{tarball}", "VRKTOOL_SHA256": digest})
+codes, summary = run_steps({"VRKTOOL_TARBALL": address, "VRKTOOL_SHA256": digest})
 review = f"{workspace}/{workflow['env']['REVIEW_DIR']}"
 expect([0, 1], codes, "the steps' exit codes: fetched, then check's problem fails the job")
 expect(open(f"{review}/index.md").read(), summary, "the summary is index.md")
