@@ -3,33 +3,11 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 
+#include <wchar.h>
+
+#include "wide_text.h"
+
 namespace {
-
-// UTF-8 to UTF-16 and back, refusing what does not convert rather than
-// putting another character in its place.
-bool WidenText(const std::string& text, std::wstring* wide)
-{
-    wide->clear();
-    if (text.empty())
-        return true;
-    int length = MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()),
-                                     nullptr, 0);
-    if (length <= 0)
-        return false;
-    wide->resize(static_cast<size_t>(length));
-    return MultiByteToWideChar(CP_UTF8, MB_ERR_INVALID_CHARS, text.data(), static_cast<int>(text.size()), &(*wide)[0],
-                               length) == length;
-}
-
-std::string NarrowText(const wchar_t* wide, int length)
-{
-    int size = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, nullptr, 0, nullptr, nullptr);
-    if (size <= 0)
-        return "";
-    std::string text(static_cast<size_t>(size), '\0');
-    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide, length, &text[0], size, nullptr, nullptr);
-    return text;
-}
 
 // One argument as the C runtime splits a command line: in quotes, with
 // backslashes doubled only where a quote follows them.
@@ -88,11 +66,11 @@ int RunProgram(const std::vector<std::string>& args, std::string* output)
 {
     output->clear();
     std::wstring line, program;
-    if (args.empty() || !WidenText(args[0], &program) || (program = FindOnPath(program)).empty())
+    if (args.empty() || !WidenUtf8(args[0].c_str(), &program) || (program = FindOnPath(program)).empty())
         return -1;
     for (const std::string& arg : args) {
         std::wstring wide;
-        if (!WidenText(arg, &wide))
+        if (!WidenUtf8(arg.c_str(), &wide))
             return -1;
         AppendArgument(wide, &line);
     }
@@ -137,8 +115,9 @@ std::string GetToolPath()
         DWORD length = GetModuleFileNameW(nullptr, &path[0], static_cast<DWORD>(path.size()));
         if (length == 0)
             return "";
+        std::string text;
         if (length < path.size())
-            return NarrowText(path.data(), static_cast<int>(length));
+            return NarrowToUtf8(path.data(), length, &text) ? text : "";
         path.resize(path.size() * 2);
     }
 }
@@ -146,13 +125,13 @@ std::string GetToolPath()
 bool PathExists(const std::string& path)
 {
     std::wstring wide;
-    return WidenText(path, &wide) && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
+    return WidenUtf8(path.c_str(), &wide) && GetFileAttributesW(wide.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
 bool MakeFolder(const std::string& path)
 {
     std::wstring wide;
-    if (!WidenText(path, &wide))
+    if (!WidenUtf8(path.c_str(), &wide))
         return false;
     if (CreateDirectoryW(wide.c_str(), nullptr))
         return true;
@@ -164,16 +143,15 @@ bool ListFolderNames(const std::string& folder, std::vector<std::string>* names)
 {
     names->clear();
     std::wstring wide;
-    if (!WidenText(folder + "\\*", &wide))
+    if (!WidenUtf8((folder + "\\*").c_str(), &wide))
         return false;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(wide.c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return false;
     do {
-        std::string name = NarrowText(found.cFileName, -1);
-        if (!name.empty() && name.back() == '\0')
-            name.pop_back();
+        std::string name;  // empty when the name is not valid UTF-16
+        NarrowToUtf8(found.cFileName, wcslen(found.cFileName), &name);
         if (name == "." || name == "..")
             continue;
         names->push_back((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ? name + "/" : name);
@@ -185,7 +163,7 @@ bool ListFolderNames(const std::string& folder, std::vector<std::string>* names)
 bool RemoveFile(const std::string& path)
 {
     std::wstring wide;
-    return WidenText(path, &wide) && (DeleteFileW(wide.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
+    return WidenUtf8(path.c_str(), &wide) && (DeleteFileW(wide.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND);
 }
 
 void MakeExecutable(const std::string&)
