@@ -50,6 +50,7 @@ run: deps-run editor
 bench: deps-run+bench windows
 	scripts/run-bench.sh
 	scripts/run-editor-bench.sh
+	scripts/print-sizes.sh
 
 fuzz: deps-test
 	scripts/run-fuzz.sh $(FUZZ_SECONDS)

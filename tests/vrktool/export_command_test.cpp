@@ -19,15 +19,15 @@ Level HallAndEast(int startX, int startY)
     return MakeBuiltLevel({HALL, EAST}, startX, startY);
 }
 
-// The JSON of a .gltf, or of a .glb's first chunk.
-nlohmann::json ReadGltfJson(const Bytes& bytes, bool binary)
+// The JSON of a .gltf, or of a .glb's first chunk, its members in the file's order.
+nlohmann::ordered_json ReadGltfJson(const Bytes& bytes, bool binary)
 {
     if (!binary)
-        return nlohmann::json::parse(bytes.begin(), bytes.end());
+        return nlohmann::ordered_json::parse(bytes.begin(), bytes.end());
     if (bytes.size() < 20 || std::string(bytes.begin(), bytes.begin() + 4) != "glTF")
-        return nlohmann::json();
+        return nlohmann::ordered_json();
     size_t length = bytes[12] | bytes[13] << 8 | bytes[14] << 16 | size_t(bytes[15]) << 24;
-    return nlohmann::json::parse(bytes.begin() + 20, bytes.begin() + 20 + std::min(length, bytes.size() - 20));
+    return nlohmann::ordered_json::parse(bytes.begin() + 20, bytes.begin() + 20 + std::min(length, bytes.size() - 20));
 }
 
 std::string AsText(const Bytes& bytes)
@@ -79,8 +79,19 @@ TEST_F(VrktoolCli, ExportNamesNodesAndMaterials)
         EXPECT_EQ("", run.err) << row.out;
         bool binary = std::string(row.out).find(".gltf") == std::string::npos && row.options.empty();
         binary |= std::string(row.out) == "level.GLB";
-        nlohmann::json gltf = ReadGltfJson(ReadFileBytes(out), binary);
+        nlohmann::ordered_json gltf = ReadGltfJson(ReadFileBytes(out), binary);
         ASSERT_TRUE(gltf.is_object()) << row.out << ": no glTF document";
+        // The members in the order the files have always had: the three lists, then by name.
+        std::vector<std::string> members;
+        for (const auto& member : gltf.items())
+            members.push_back(member.key());
+        EXPECT_EQ((std::vector<std::string>{"accessors", "bufferViews", "meshes", "asset", "buffers", "materials",
+                                            "nodes", "scene", "scenes"}),
+                  members)
+            << row.out;
+        EXPECT_EQ(R"({"extras":{"x":9,"y":2},"name":"start","translation":)" + nlohmann::json(row.start).dump() + "}",
+                  gltf["nodes"][2].dump())
+            << row.out;
         std::vector<std::string> names, materials;
         for (const auto& node : gltf["nodes"])
             names.push_back(node["name"]);
@@ -91,7 +102,6 @@ TEST_F(VrktoolCli, ExportNamesNodesAndMaterials)
         EXPECT_EQ(R"({"bottom":5,"ceilingHeight":80,"floorHeight":8,"left":8,"right":12,"slot":1,"top":1})",
                   gltf["nodes"][1]["extras"].dump())
             << row.out;
-        EXPECT_EQ(nlohmann::json(row.start).dump(), gltf["nodes"][2]["translation"].dump()) << row.out;
         // HALL: floor, ceiling, walls, steps; EAST no steps.
         std::vector<int> used;
         for (const auto& mesh : gltf["meshes"]) {

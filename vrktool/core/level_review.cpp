@@ -332,10 +332,10 @@ std::string FormatReviewJson(const ReviewRange& range, const std::vector<LevelRe
 bool ReadReviewFiles(const std::string& json, std::vector<std::string>* files)
 {
     files->clear();
-    nlohmann::json document = nlohmann::json::parse(json, nullptr, false);
+    nlohmann::ordered_json document = nlohmann::ordered_json::parse(json, nullptr, false);
     if (!document.is_object() || document.value("madeBy", "") != REVIEW_MARK || !document["files"].is_array())
         return false;
-    for (const nlohmann::json& file : document["files"]) {
+    for (const nlohmann::ordered_json& file : document["files"]) {
         if (!file.is_string())
             return false;
         files->push_back(file.get<std::string>());

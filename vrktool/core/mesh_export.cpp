@@ -9,6 +9,10 @@ const char* const MESH_MATERIAL_NAMES[MESH_MATERIAL_COUNT] = {"floor", "ceiling"
 
 namespace {
 
+// The tool's one JSON type, which keeps members in the order they are added:
+// each object here adds them in the order of their names.
+typedef nlohmann::ordered_json Json;
+
 // Linear RGB of each material, plain enough that a viewer's lighting makes
 // the difference between them.
 const double MATERIAL_COLOURS[MESH_MATERIAL_COUNT][3] = {
@@ -141,9 +145,9 @@ std::string AddPrimitive(const std::vector<const MeshFace*>& faces, int material
            ",\"mode\":" + std::to_string(GLTF_TRIANGLES) + "}";
 }
 
-nlohmann::json DescribeSector(const Sector& s, int slot)
+Json DescribeSector(const Sector& s, int slot)
 {
-    return {{"slot", slot}, {"left", s.left}, {"top", s.top}, {"right", s.right}, {"bottom", s.bottom}, {"floorHeight", s.floorHeight}, {"ceilingHeight", s.ceilingHeight}};
+    return {{"bottom", s.bottom}, {"ceilingHeight", s.ceilingHeight}, {"floorHeight", s.floorHeight}, {"left", s.left}, {"right", s.right}, {"slot", slot}, {"top", s.top}};
 }
 
 // The faces of one sector, each material's apart, in the materials' order.
@@ -192,15 +196,15 @@ void GetStartPoint(const Level& level, const LevelMesh& mesh, ExportScale scale,
 // C libraries do not reach.
 std::string FormatDecimal(double value)
 {
-    return nlohmann::json(value).dump();
+    return Json(value).dump();
 }
 
 std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh, ExportScale scale, bool binary)
 {
-    nlohmann::json gltf = {{"asset", {{"version", "2.0"}, {"generator", "vrktool export"}}}, {"scene", 0}};
+    Json materials = Json::array();
     for (int m = 0; m < MESH_MATERIAL_COUNT; m++) {
         const double* c = MATERIAL_COLOURS[m];
-        gltf["materials"].push_back(
+        materials.push_back(
             {{"name", MESH_MATERIAL_NAMES[m]},
              {"pbrMetallicRoughness",
               {{"baseColorFactor", {c[0], c[1], c[2], 1.0}}, {"metallicFactor", 0.0}, {"roughnessFactor", 1.0}}}});
@@ -217,10 +221,9 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
     int meshCount = 0;
     list.accessors.reserve(mesh.sectors.size() * MESH_MATERIAL_COUNT * 3 * 160);
     list.views.reserve(mesh.sectors.size() * MESH_MATERIAL_COUNT * 3 * 80);
-    nlohmann::json nodes = nlohmann::json::array();
+    Json nodes = Json::array();
     for (const SectorMesh& sector : mesh.sectors) {
-        nlohmann::json node = {{"name", "sector " + std::to_string(sector.slot)},
-                               {"extras", DescribeSector(level.sectors[sector.slot], sector.slot)}};
+        Json node = {{"extras", DescribeSector(level.sectors[sector.slot], sector.slot)}};
         if (!sector.faces.empty()) {
             std::vector<const MeshFace*> groups[MESH_MATERIAL_COUNT];
             GroupByMaterial(sector, groups);
@@ -233,26 +236,31 @@ std::vector<unsigned char> EncodeGltf(const Level& level, const LevelMesh& mesh,
                       "\",\"primitives\":[" + primitives + "]}";
             node["mesh"] = meshCount++;
         }
+        node["name"] = "sector " + std::to_string(sector.slot);
         nodes.push_back(node);
     }
     float start[3];
     GetStartPoint(level, mesh, scale, start);
-    nodes.push_back({{"name", "start"},
-                     {"translation", {double(start[0]), double(start[1]), double(start[2])}},
-                     {"extras", {{"x", level.startX}, {"y", level.startY}}}});
-    gltf["nodes"] = nodes;
-    nlohmann::json sceneNodes = nlohmann::json::array();
+    nodes.push_back({{"extras", {{"x", level.startX}, {"y", level.startY}}},
+                     {"name", "start"},
+                     {"translation", {double(start[0]), double(start[1]), double(start[2])}}});
+    Json sceneNodes = Json::array();
     for (size_t i = 0; i < nodes.size(); i++)
         sceneNodes.push_back(i);
-    gltf["scenes"] = {{{"nodes", sceneNodes}}};
+
+    Json gltf = {{"asset", {{"generator", "vrktool export"}, {"version", "2.0"}}}};
     if (!buffer.empty()) {
         gltf["buffers"] = {{{"byteLength", buffer.size()}}};
         if (!binary)
             gltf["buffers"][0]["uri"] = "data:application/octet-stream;base64," + EncodeBase64(buffer);
     }
+    gltf["materials"] = materials;
+    gltf["nodes"] = nodes;
+    gltf["scene"] = 0;
+    gltf["scenes"] = {{{"nodes", sceneNodes}}};
 
     // The accessors, views and meshes go first in the object; its other members
-    // follow in the JSON library's order.
+    // follow in the order of their names.
     std::string text = gltf.dump();
     if (list.count > 0)
         text.insert(1, "\"accessors\":[" + list.accessors + "],\"bufferViews\":[" + list.views + "],\"meshes\":[" +
