@@ -17,13 +17,13 @@ stripped=$(mktemp)
 trap 'rm -f "$stripped"' EXIT
 size_of() {  # STRIP FILE LABEL
   "$1" -o "$stripped" "$2"
-  printf '%-56s %10s\n' "$3" "$(stat -c %s "$stripped" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta')"
+  printf '%-62s %10s\n' "$3" "$(stat -c %s "$stripped" | sed ':a;s/\B[0-9]\{3\}\>/,&/;ta')"
 }
 echo "== stripped sizes in bytes"
 win=x86_64-w64-mingw32-strip
 size_of $win build/windows/editor/Quillmarch.exe "Quillmarch.exe"
 size_of $win build/windows/vrktool/vrktool.exe "vrktool.exe"
-size_of $win build/windows/bench/size_floor_cli.exe "least: a CLI11 command line of one argument"
+size_of $win build/windows/bench/size_floor_cli.exe "least: a CLI11 command line of one command and one argument"
 size_of $win build/windows/bench/size_floor_stream.exe "least: one std::ostringstream"
 size_of $win build/windows/bench/size_floor_strings.exe "least: strings, a vector and an exception"
 if [ "${1:-}" = --linux ]; then

@@ -1,5 +1,7 @@
 #include "run_tool.h"
 
+#include <stdio.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -7,7 +9,6 @@
 #define WIN32_LEAN_AND_MEAN
 #include <windows.h>
 #else
-#include <stdio.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #endif
@@ -114,7 +115,22 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
     commandLine.push_back('\0');
     ToolRun run = {-1, "", ""};
     const char* folder = options.workingFolder.empty() ? nullptr : options.workingFolder.c_str();
-    if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &process)) {
+    // Wine now and then refuses a start with ERROR_INTERNAL_ERROR while its
+    // server is busy with other processes (the program never ran); a few more
+    // tries get through, as for the editor's test starts.
+    DWORD startError = 0;
+    for (int attempt = 1; attempt <= 5; attempt++) {
+        if (CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, folder, &startup,
+                           &process)) {
+            startError = 0;
+            break;
+        }
+        startError = GetLastError();
+        if (startError != ERROR_INTERNAL_ERROR)
+            break;
+        fprintf(stderr, "RunTool: start %d of %s refused with ERROR_INTERNAL_ERROR\n", attempt, program.c_str());
+    }
+    if (startError == 0) {
         WaitForSingleObject(process.hProcess, 60000);
         DWORD code = 0;
         GetExitCodeProcess(process.hProcess, &code);
@@ -122,8 +138,6 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
         CloseHandle(process.hThread);
         CloseHandle(process.hProcess);
     }
-    // A program that never started says why, instead of an empty output.
-    DWORD startError = run.exitCode == -1 ? GetLastError() : 0;
     if (in != INVALID_HANDLE_VALUE)
         CloseHandle(in);
     if (options.console) {
@@ -136,8 +150,9 @@ ToolRun RunTool(const std::string& program, const std::vector<std::string>& args
         run.out = ReadText(outPath);
         run.err = ReadText(errPath);
     }
+    // A program that never started says why, instead of an empty output.
     if (startError)
-        run.err += "(the program did not start or ended with -1: error " + std::to_string(startError) + ")";
+        run.err += "(the program did not start: error " + std::to_string(startError) + ")";
     return run;
 }
 
